@@ -1,0 +1,6 @@
+#include "app/app_info.h"
+
+QString ApplicationTitle()
+{
+    return QStringLiteral("ИС Карвонел 4");
+}
