@@ -101,7 +101,10 @@ public:
 
 protected:
     friend class TXMLParser2;
+    friend class TXMLDataBase2;
     void Touch(); // tells the document that elements were freed
+    // A detached copy of source with its whole sub-tree.
+    static std::unique_ptr<TXMLNode2> CloneTree(const TXMLNode2 &source);
 
     QString FName;
     QString FPrefix;
