@@ -1,0 +1,2 @@
+-- Step 2 (version below 30062), first script: the domain STR2K.
+CREATE DOMAIN STR2K AS VARCHAR(2000) CHARACTER SET WIN1251 COLLATE WIN1251 ;

@@ -1,0 +1,37 @@
+-- Step 4, second script: the digits of a text read as one integer; 0 when
+-- the text is NULL, holds no digit or the number does not fit an INTEGER.
+SET TERM ^ ;
+
+CREATE OR ALTER PROCEDURE STR_VALUE (ST VARCHAR(25))
+RETURNS (INT_RES INTEGER)
+AS
+DECLARE VARIABLE I INTEGER;
+DECLARE VARIABLE N INTEGER;
+DECLARE VARIABLE CH CHAR(1);
+DECLARE VARIABLE ACC BIGINT;
+DECLARE VARIABLE DIGITS INTEGER;
+BEGIN
+  INT_RES = 0;
+  IF (ST IS NULL) THEN
+    EXIT;
+  ACC = 0;
+  DIGITS = 0;
+  I = 1;
+  N = CHAR_LENGTH(ST);
+  WHILE (I <= N) DO
+  BEGIN
+    CH = SUBSTRING(ST FROM I FOR 1);
+    IF (CH BETWEEN '0' AND '9') THEN
+    BEGIN
+      ACC = ACC * 10 + CAST(CH AS INTEGER);
+      DIGITS = DIGITS + 1;
+      IF (ACC > 2147483647) THEN
+        EXIT;
+    END
+    I = I + 1;
+  END
+  IF (DIGITS > 0) THEN
+    INT_RES = ACC;
+END^
+
+SET TERM ; ^

@@ -1,0 +1,2 @@
+-- Step 8: invoice notes of a request.
+ALTER TABLE RFQ ADD INVOICE_NOTES HUGESTR COLLATE WIN1251 ;
