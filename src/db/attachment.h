@@ -72,6 +72,7 @@ private:
     void add(Statement* s);
     void remove(Statement* s);
     void releaseDependents();
+    void closeCursors(Transaction* t);  // before t ends
 
     Firebird::IAttachment* att_ = nullptr;
     ConnectionParams params_;

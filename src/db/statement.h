@@ -99,6 +99,7 @@ private:
         DbValue value;
     };
     void release();  // the attachment ends: free quietly
+    void transactionGone();  // its transaction object is destroyed
     void requirePrepared() const;
     void closeCursor();
     Firebird::IMessageMetadata* buildInput(std::vector<unsigned char>& buffer);
