@@ -72,8 +72,9 @@ std::vector<ScriptStatement> splitScript(const QString& script)
             continue;
         }
         if (QStringView(script).mid(i).startsWith(term, Qt::CaseInsensitive)) {
+            const int termLength = int(term.size());  // SET TERM may change it
             flushStatement(i);
-            i += int(term.size());
+            i += termLength;
             start = i;
             startLine = line;
             continue;
