@@ -286,8 +286,10 @@ public:
     void SetFieldValue(const QString &name, const QVariant &value) { FieldByName(name).SetValue(value); }
 
     // Master and detail: the select's parameters named like a field of the
-    // master take that field's value; the detail reopens when the master moves
-    // to another row, opens or is refreshed, and closes with it.
+    // master take that field's value. An open detail reopens when the master
+    // moves to a row with other values, and when the master opens or is
+    // refreshed; a row the detail is editing is posted first. A closed
+    // detail stays closed.
     void SetMasterSource(TDataSet *master);
     TDataSet *MasterSource() const { return m_master; }
 
@@ -382,7 +384,7 @@ signals:
 private:
     friend class TField;
     friend class TDBTransaction;
-    using Row = std::vector<QVariant>;
+    using Row = QList<QVariant>;
     struct RowIndex;
 
     void checkActive() const;
@@ -391,7 +393,6 @@ private:
     TField &newField(const QString &name, TFieldType type, TFieldKind kind, int size);
     void bindFields(const std::vector<db::ColumnInfo> &columns);
     const Row *readRow() const;
-    Row *writeRow();
     void calcRow(Row &row, int rowIndex);
     void calcAll();
     QVariant lookupValue(const TField &field, const Row &row);
@@ -424,22 +425,22 @@ private:
     QString m_selectSQL, m_insertSQL, m_modifySQL, m_deleteSQL, m_refreshSQL;
     std::vector<std::unique_ptr<TParam>> m_params;
     std::vector<std::unique_ptr<TField>> m_fields;
-    int m_slotCount = 0;
+    int m_slotCount = 0;  // values in a row: the select's columns, then the calculated fields
 
     std::vector<Row> m_rows;
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;
     TDataSetState m_state = TDataSetState::Inactive;
-    Row m_edit;          // the edit buffer
-    Row m_old;           // the row as it was when the edit began
+    Row m_edit;  // the edit buffer
+    Row m_old;   // the row as it was when the edit began
     bool m_modified = false;
-    int m_insertedRow = -1;  // where Insert/Append put the new row
-    int m_beforeInsertRow = -1;
+    int m_insertedRow = -1;      // where Insert or Append put the new row
+    int m_beforeInsertRow = -1;  // the current row before it
 
-    // The row OnCalcFields or OnGetText is reading (-1: the current one).
-    const Row *m_readRow = nullptr;
-    Row *m_calcRow = nullptr;
+    // The row OnCalcFields, OnGetText or a view is reading (null: the current one).
+    mutable const Row *m_readRow = nullptr;
+    Row *m_calcRow = nullptr;  // the row OnCalcFields writes
 
     int m_disableCount = 0;
     bool m_heldChange = false;

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -80,16 +81,22 @@ public:
     void ProcessIdle();
     bool IdlePending() const { return m_idlePending; }
 
-    // Inside a unit of work the idle action waits.
+    // A failure of the idle action (it runs from the event loop, where
+    // nothing can be thrown); without a handler it is dropped, and the next
+    // statement meets the same trouble.
+    std::function<void(const std::exception &error)> OnIdleError;
+
+    // Inside a unit of work the idle action waits, and CommitRetaining is
+    // left to the unit; Commit, Rollback and RollbackRetaining are errors.
     bool InUnitOfWork() const { return m_unitDepth > 0; }
 
 private:
     friend class TDataSet;
+    friend class TDBDatabase;
     friend class TUnitOfWork;
     void addDataSet(TDataSet *ds);
     void removeDataSet(TDataSet *ds);
     void closeDataSets();
-    void ensureHandle();
 
     TDBDatabase *m_database;
     db::TransactionOptions m_options;
