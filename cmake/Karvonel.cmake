@@ -30,7 +30,10 @@ function(karvonel_test name)
     KARVONEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KARVONEL_BINARY_DIR="${CMAKE_BINARY_DIR}"
     KARVONEL_BIN_DIR="${KARVONEL_BIN_DIR}")
-  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KARVONEL_TEST_DIR=${CMAKE_BINARY_DIR}/tests/tmp")
+  # One value per property: gtest_discover_tests splits a value at ";", which
+  # would break a two-variable ENVIRONMENT and every property after it.
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    ENVIRONMENT_MODIFICATION "KARVONEL_TEST_DIR=set:${CMAKE_BINARY_DIR}/tests/tmp")
   if(ARG_SERVER)
     list(APPEND props FIXTURES_REQUIRED fbserver)
   endif()
