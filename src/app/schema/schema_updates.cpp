@@ -69,6 +69,16 @@ const std::vector<UpdateStep>& UpdateSteps()
     return steps;
 }
 
+std::vector<int> DueSteps(int stored, int target)
+{
+    std::vector<int> due;
+    const std::vector<UpdateStep>& steps = UpdateSteps();
+    for (int i = 0; i < int(steps.size()); ++i)
+        if (stored < steps[i].threshold && steps[i].threshold <= target)
+            due.push_back(i + 1);
+    return due;
+}
+
 bool RunScript(db::Attachment& att, db::Transaction& tr, const QString& script, QString* error)
 {
     try {
@@ -118,10 +128,8 @@ bool IsPresent(db::Attachment& att, db::Transaction& tr, const Presence& what)
 bool RunSchemaUpdates(db::Attachment& att, db::Transaction& tr, int stored, int target,
                       QString* error)
 {
-    for (const UpdateStep& step : UpdateSteps()) {
-        if (stored >= step.threshold || step.threshold > target)
-            continue;
-        for (const UpdateScript& script : step.scripts) {
+    for (int number : DueSteps(stored, target)) {
+        for (const UpdateScript& script : UpdateSteps()[number - 1].scripts) {
             QString why;
             try {
                 if (IsPresent(att, tr, script.skipWhen))

@@ -46,6 +46,10 @@ struct UpdateStep {
 // The eleven steps in the order they run (the thresholds are not ascending).
 const std::vector<UpdateStep>& UpdateSteps();
 
+// The numbers (1 to 11, in running order) of the steps whose threshold is
+// above the stored version and not above the target.
+std::vector<int> DueSteps(int stored, int target = TargetDatabaseVersion);
+
 // Runs a script (statement terminator ";", "SET TERM" switches it; committed
 // after every DDL statement). True when every statement ran; false at the
 // first failing statement, whose error is given in *error when asked for.
