@@ -122,6 +122,8 @@ void ServiceManager::detach()
 
 void ServiceManager::start(const std::vector<unsigned char>& spb)
 {
+    if (!svc_)
+        detail::fail(QStringLiteral("Няма връзка с услугите на сървъра"));
     output_.clear();
     Status st;
     svc_->start(&st, unsigned(spb.size()), spb.data());
