@@ -520,6 +520,9 @@ CREATE TABLE RFQ_CONFIRM (
     DEADLINE_HOUR            VARCHAR(400),
     ARRANGEMENTS             VARCHAR(400),
     NOTES                    VARCHAR(400),
+    -- The request whose load the confirmation was made from (0 or NULL when
+    -- none); the storno of such a confirmation addresses it by this column.
+    RFQ_ID                   INTEGER,
     CONSTRAINT PK_RFQ_CONFIRM PRIMARY KEY (ID)
 );
 
