@@ -127,6 +127,17 @@ TEST_F(StatementTest, AliasesOutputsAndRepeatedNames)
     EXPECT_EQ(sel.output(QStringLiteral("CNT")).toLongLong(), 2);
     EXPECT_EQ(sel.output(QStringLiteral("M")).toString(), QStringLiteral("n3"));
 
+    // EXECUTE BLOCK: the input list takes parameters, the body keeps its variables.
+    Statement block(db.att, tr,
+                    QStringLiteral("execute block (P integer = :P) returns (R integer) as "
+                                   "begin R = :P * 3; suspend; R = :P * 4; suspend; end"));
+    block.setParam(QStringLiteral("p"), 7);
+    Cursor rows = block.open();
+    const auto all = rows.fetchAll();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0][0].toInt(), 21);
+    EXPECT_EQ(all[1][0].toInt(), 28);
+
     EXPECT_THROW(sel.setParam(QStringLiteral("Y"), 1), DbError);
     EXPECT_FALSE(sel.hasParam(QStringLiteral("Y")));
     EXPECT_TRUE(sel.hasParam(QStringLiteral("x")));
