@@ -124,8 +124,14 @@ QString TemplateDatabase(TestDatabase::Version version, TestDatabase::Content co
                              .arg(dir)
                              .arg(v)
                              .arg(contentName(content), QString::fromLatin1(templateKey(v, content)));
-    if (!QFileInfo::exists(file))
+    if (!QFileInfo::exists(file)) {
         buildTemplate(file, v, content);
+        // Templates of older scripts are of no further use.
+        const QString prefix = QStringLiteral("%1-%2-").arg(v).arg(contentName(content));
+        for (const QFileInfo& old : QDir(dir).entryInfoList({prefix + QStringLiteral("*.fdb")}, QDir::Files))
+            if (old.absoluteFilePath() != QFileInfo(file).absoluteFilePath())
+                QFile::remove(old.absoluteFilePath());
+    }
     return file;
 }
 
