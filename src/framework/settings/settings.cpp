@@ -1,5 +1,7 @@
 #include "framework/settings/settings.h"
 
+#include "framework/text/win1251.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
@@ -62,7 +64,8 @@ TXMLNode2 *Create(TXMLNode2 *start, const QString &key)
         if (!TXMLNode2::IsValidName(part))
             throw ESettingsError(
                 QStringLiteral("Ключът \"%1\" не може да бъде записан във файла с настройки.").arg(key));
-        Win1251::Check(part);
+        if (!TXMLNode2::CanHold(part))
+            throw ENotWin1251(part);
     }
     TXMLNode2 *node = start;
     for (const QString &part : parts) {
@@ -225,7 +228,8 @@ void TXMLSettings::WriteBool(const QString &key, bool value)
 
 void TXMLSettings::WriteString(const QString &key, const QString &value)
 {
-    Win1251::Check(value); // before the path is made: a refused value changes nothing
+    if (!TXMLNode2::CanHold(value)) // before the path is made: a refused value changes nothing
+        throw ENotWin1251(value);
     WriteNode(key)->SetText(value);
 }
 

@@ -12,7 +12,7 @@
 //
 // Writes change the document in memory only; Flush (or destroying the object
 // that owns the document) saves the file. Errors are thrown as
-// ESettingsError; nothing here shows a dialog.
+// ESettingsError, refused text as ENotWin1251; nothing here shows a dialog.
 
 #include "framework/settings/xmldb.h"
 
@@ -77,8 +77,8 @@ public:
     // The element's text (possibly empty) when it exists, else defaultValue.
     QString ReadString(const QString &key, const QString &defaultValue) override;
     // Create the path when missing and set the text. A key part that cannot
-    // be an element name, or text that Windows-1251 cannot hold, is refused
-    // with ESettingsError and nothing changes.
+    // be an element name is refused with ESettingsError, text that
+    // Windows-1251 cannot hold with ENotWin1251; a refusal changes nothing.
     void WriteInteger(const QString &key, int value) override;
     void WriteBool(const QString &key, bool value) override;
     void WriteString(const QString &key, const QString &value) override;

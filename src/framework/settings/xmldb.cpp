@@ -1,12 +1,15 @@
 #include "framework/settings/xmldb.h"
 
+#include "framework/text/win1251.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QIODevice>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cerrno>
+#include <optional>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,8 +21,11 @@ ESettingsError::ESettingsError(const QString &message)
 }
 
 // ---------------------------------------------------------------------------
-// Windows-1251
+// Windows-1251 of the file
 
+// The file is read and written with the tables of Qt's "windows-1251"
+// converter, in which every byte has a character and back (the unused byte 0x98 reads as U+0098
+// and is written as 0x98 again), so whatever a file holds survives a save.
 namespace {
 
 bool IsAscii(const QString &text)
@@ -38,81 +44,76 @@ bool IsAscii(const QByteArray &bytes)
     return true;
 }
 
-// Encodes text; ok tells whether every character was representable.
-QByteArray EncodeChecked(const QString &text, bool &ok)
+// The code page as two tables, taken once from the converter: one character
+// for each byte, and the byte of each of those characters.
+struct CodePage
 {
-    if (IsAscii(text)) {
-        ok = true;
+    bool valid = false;
+    char16_t toUnicode[256] = {};
+    QHash<char16_t, unsigned char> fromUnicode;
+};
+
+const CodePage &Table()
+{
+    static const CodePage table = [] {
+        CodePage page;
+        QByteArray all(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        QStringDecoder decoder("windows-1251");
+        if (!decoder.isValid())
+            return page;
+        const QString chars = decoder.decode(all);
+        if (decoder.hasError() || chars.size() != 256)
+            return page;
+        for (int i = 0; i < 256; ++i) {
+            page.toUnicode[i] = chars.at(i).unicode();
+            page.fromUnicode.insert(chars.at(i).unicode(), static_cast<unsigned char>(i));
+        }
+        page.valid = page.fromUnicode.size() == 256;
+        return page;
+    }();
+    if (!table.valid)
+        throw ESettingsError(QStringLiteral("Кодовата таблица Windows-1251 не е достъпна."));
+    return table;
+}
+
+// The bytes of text, or nothing when a character has no byte.
+std::optional<QByteArray> EncodeFile(const QString &text)
+{
+    if (IsAscii(text))
         return text.toLatin1();
+    const CodePage &page = Table();
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        auto it = page.fromUnicode.constFind(text.at(i).unicode());
+        if (it == page.fromUnicode.constEnd())
+            return std::nullopt;
+        bytes[i] = char(it.value());
     }
-    QStringEncoder encoder("windows-1251");
-    if (!encoder.isValid())
-        throw ESettingsError(QStringLiteral("Кодировката Windows-1251 не е достъпна."));
-    QByteArray bytes = encoder.encode(text);
-    ok = !encoder.hasError();
     return bytes;
 }
 
-// The first character (a whole code point) that Windows-1251 cannot hold.
-QString FirstUnencodable(const QString &text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype len = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        QString one = text.mid(i, len);
-        bool ok = false;
-        EncodeChecked(one, ok);
-        if (!ok)
-            return one;
-        i += len - 1;
-    }
-    return QString();
-}
-
-} // namespace
-
-namespace Win1251 {
-
-QString Decode(const QByteArray &bytes)
+QString DecodeFile(const QByteArray &bytes)
 {
     if (IsAscii(bytes))
         return QString::fromLatin1(bytes);
-    QStringDecoder decoder("windows-1251");
-    if (!decoder.isValid())
-        throw ESettingsError(QStringLiteral("Кодировката Windows-1251 не е достъпна."));
-    return decoder.decode(bytes);
+    const CodePage &page = Table();
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = QChar(page.toUnicode[static_cast<unsigned char>(bytes.at(i))]);
+    return text;
 }
 
-bool CanEncode(const QString &text)
+// Refuses text that the file could not hold.
+void CheckText(const QString &text)
 {
-    bool ok = false;
-    EncodeChecked(text, ok);
-    return ok;
+    if (!EncodeFile(text))
+        throw ENotWin1251(text);
 }
 
-void Check(const QString &text)
-{
-    if (CanEncode(text))
-        return;
-    QString bad = FirstUnencodable(text);
-    char32_t code = bad.size() == 2 ? QChar::surrogateToUcs4(bad.at(0), bad.at(1))
-                                    : char32_t(bad.isEmpty() ? 0 : bad.at(0).unicode());
-    throw ESettingsError(
-        QStringLiteral("Текстът съдържа знак, който не може да бъде записан в кодировка "
-                       "Windows-1251: \"%1\" (U+%2).")
-            .arg(bad)
-            .arg(QString::number(uint(code), 16).toUpper().rightJustified(4, QLatin1Char('0'))));
-}
-
-QByteArray Encode(const QString &text)
-{
-    bool ok = false;
-    QByteArray bytes = EncodeChecked(text, ok);
-    if (!ok)
-        Check(text); // throws with the offending character
-    return bytes;
-}
-
-} // namespace Win1251
+} // namespace
 
 // ---------------------------------------------------------------------------
 // Elements
@@ -172,6 +173,11 @@ bool TXMLNode2::IsValidName(const QString &name)
     return true;
 }
 
+bool TXMLNode2::CanHold(const QString &text)
+{
+    return EncodeFile(text).has_value();
+}
+
 namespace {
 void CheckName(const QString &name)
 {
@@ -179,7 +185,7 @@ void CheckName(const QString &name)
         throw ESettingsError(
             QStringLiteral("Името \"%1\" не може да бъде име на елемент във файла с настройки.")
                 .arg(name));
-    Win1251::Check(name);
+    CheckText(name);
 }
 } // namespace
 
@@ -193,7 +199,7 @@ void TXMLNode2::SetName(const QString &name)
 
 void TXMLNode2::SetText(const QString &text)
 {
-    Win1251::Check(text);
+    CheckText(text);
     FText = text;
     FCDATA = HasAngle(text);
 }
@@ -358,7 +364,7 @@ void CheckAttributeValue(const QString &value)
         || (value.contains(QLatin1Char('\'')) && value.contains(QLatin1Char('"'))))
         throw ESettingsError(QStringLiteral(
             "Стойността на атрибут не може да съдържа \">\" или двата вида кавички едновременно."));
-    Win1251::Check(value);
+    CheckText(value);
 }
 } // namespace
 
@@ -552,9 +558,17 @@ bool TXMLParser2::Parse(const QString &source)
 
 void TXMLParser2::Append(const QString &piece)
 {
+    // The buffer grows by at least 64 K characters and at least doubles, so
+    // that writing stays linear however large the document; below the first
+    // step the string grows by itself, so a small document takes no large
+    // buffer.
     if (FOutputLength + piece.size() > FOutputCapacity) {
-        FOutputCapacity += piece.size() > OutputGrowth ? piece.size() : OutputGrowth;
-        FOutput.reserve(FOutputCapacity);
+        qsizetype grow = FOutputCapacity > OutputGrowth ? FOutputCapacity : OutputGrowth;
+        if (grow < piece.size())
+            grow = piece.size();
+        FOutputCapacity += grow;
+        if (FOutputCapacity > OutputGrowth)
+            FOutput.reserve(FOutputCapacity);
     }
     FOutput.append(piece);
     FOutputLength += piece.size();
@@ -664,7 +678,10 @@ TXMLDataBase2::~TXMLDataBase2() = default;
 
 QByteArray TXMLDataBase2::SaveToBytes() const
 {
-    return Win1251::Encode(FRoot->Write());
+    std::optional<QByteArray> bytes = EncodeFile(FRoot->Write());
+    if (!bytes)
+        throw ENotWin1251(FRoot->Write());
+    return *bytes;
 }
 
 void TXMLDataBase2::SaveToStream(QIODevice &stream) const
@@ -679,7 +696,7 @@ bool TXMLDataBase2::LoadFromBytes(const QByteArray &bytes)
 {
     FRoot->FName = QStringLiteral("dataroot");
     FRoot->FPrefix.clear();
-    return FRoot->Parse(Win1251::Decode(bytes));
+    return FRoot->Parse(DecodeFile(bytes));
 }
 
 bool TXMLDataBase2::LoadFromStream(QIODevice &stream)

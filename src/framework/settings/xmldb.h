@@ -15,8 +15,10 @@
 class QIODevice;
 class TXMLParser2;
 
-// A failure of the settings store: a save that cannot be made, a text that
-// Windows-1251 cannot hold, a key or attribute the file format cannot carry.
+// A failure of the settings store: a save that cannot be made, a key or
+// attribute the file format cannot carry. Text that Windows-1251 cannot hold
+// is refused with ENotWin1251 (framework/text/win1251.h), the program's one
+// exception for such text.
 class ESettingsError : public std::runtime_error
 {
 public:
@@ -33,16 +35,6 @@ inline constexpr const char *NoFileName = "Cannot save XML DataBase!\n\rNo FileN
 inline constexpr const char *ReadOnly = "Cannot save XML DataBase!\n\rFile is readonly!";
 } // namespace SettingsMessages
 
-// Windows-1251 conversion of the settings file. Every byte decodes to one
-// character; encoding refuses (throws ESettingsError with a Bulgarian
-// message) a text with a character Windows-1251 cannot hold.
-namespace Win1251 {
-QString Decode(const QByteArray &bytes);
-QByteArray Encode(const QString &text);
-bool CanEncode(const QString &text);
-void Check(const QString &text); // throws ESettingsError when !CanEncode
-} // namespace Win1251
-
 class TXMLAttribute2
 {
 public:
@@ -52,6 +44,9 @@ public:
 };
 
 // An element. It owns its children and attributes, both in document order.
+// Its public setters refuse what could not be written and read back: names
+// that are not element names (ESettingsError) and text Windows-1251 lacks
+// (ENotWin1251).
 class TXMLNode2
 {
 public:
@@ -88,9 +83,9 @@ public:
     TXMLAttribute2 *FindAttribute(const QString &name) const;
     QString GetAttribute(const QString &name, const QString &defaultValue = QString()) const;
     QString GetAttribute(int index) const; // empty when out of range
-    // Sets (or replaces) the attribute. A name the file format cannot carry,
-    // a value holding '>' or both quotation marks, or text Windows-1251
-    // cannot hold is refused with ESettingsError.
+    // Sets (or replaces) the attribute. A name the file format cannot carry
+    // or a value holding '>' or both quotation marks is refused with
+    // ESettingsError, text Windows-1251 lacks with ENotWin1251.
     void SetAttribute(const QString &name, const QString &value);
     void SetAttribute(int index, const QString &value);
 
@@ -98,6 +93,8 @@ public:
     // back: not empty, no blanks or control characters, none of < > / = ' "
     // and not starting with ? or !.
     static bool IsValidName(const QString &name);
+    // Whether the file can hold text (every character has a Windows-1251 byte).
+    static bool CanHold(const QString &text);
 
 protected:
     friend class TXMLParser2;
@@ -177,8 +174,11 @@ public:
     TXMLParser2 *DocumentElement() const { return FRoot.get(); }
     QString ErrorText() const { return FRoot->ErrorText(); } // of the last load
 
-    QByteArray SaveToBytes() const; // Windows-1251; throws ESettingsError
-    void SaveToStream(QIODevice &stream) const; // throws ESettingsError
+    // The file's bytes: Windows-1251, each byte of a loaded file written back
+    // as it was read. Throws ENotWin1251 (text added that the code page
+    // lacks) or, for a stream, ESettingsError.
+    QByteArray SaveToBytes() const;
+    void SaveToStream(QIODevice &stream) const;
     bool LoadFromBytes(const QByteArray &bytes); // false: loaded up to the damage
     bool LoadFromStream(QIODevice &stream);
     void Clear(); // an empty "dataroot"
@@ -187,7 +187,7 @@ public:
     // an existing read-only file is skipped silently (or raises
     // SettingsMessages::ReadOnly with RaiseOnReadOnly). The file is replaced
     // atomically with mode 0600; a failure leaves the old file whole and
-    // raises ESettingsError.
+    // raises ESettingsError (ENotWin1251 for text the code page lacks).
     void Flush();
 
     // Writes the document to fileName atomically, mode 0600, without the
