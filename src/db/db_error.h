@@ -34,13 +34,19 @@ public:
     std::intptr_t gdsCode() const { return gds_.empty() ? 0 : gds_.front(); }
     bool hasGds(std::intptr_t code) const;
 
-    // Another transaction changed or deleted the row first (record version).
+    // Another transaction changed or deleted the row first: main code
+    // 335544336 (deadlock) with 335544451 (update conflict) in the vector.
+    // Firebird 3 reports a row that an uncommitted transaction holds, under
+    // no wait, in this form too (with 335544878, the concurrent transaction).
     bool isUpdateConflict() const;
-    // The row or object is locked by another transaction (no-wait); never true
-    // for an update conflict.
+    // 335544345, "lock conflict on no wait transaction": an object locked by
+    // another transaction (e.g. a table in use by DDL); never true for an
+    // update conflict.
     bool isLockConflict() const;
     // A text could not be converted between character sets: typically a
-    // character that the database's Windows-1251 cannot hold.
+    // character that the database's Windows-1251 cannot hold. Firebird 3
+    // answers SQLSTATE 22018 with 335544321 and 335544565 for CHAR/VARCHAR,
+    // and 335544565 alone for a text BLOB.
     bool isTransliteration() const;
     // The connection to the server is gone (network error, server shut down,
     // connection killed).
