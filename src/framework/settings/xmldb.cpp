@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QIODevice>
 #include <QStringDecoder>
 
@@ -50,7 +49,7 @@ struct CodePage
 {
     bool valid = false;
     char16_t toUnicode[256] = {};
-    QHash<char16_t, unsigned char> fromUnicode;
+    std::vector<short> fromUnicode = std::vector<short>(65536, -1); // -1: no byte
 };
 
 const CodePage &Table()
@@ -68,9 +67,12 @@ const CodePage &Table()
             return page;
         for (int i = 0; i < 256; ++i) {
             page.toUnicode[i] = chars.at(i).unicode();
-            page.fromUnicode.insert(chars.at(i).unicode(), static_cast<unsigned char>(i));
+            page.fromUnicode[chars.at(i).unicode()] = short(i);
         }
-        page.valid = page.fromUnicode.size() == 256;
+        page.valid = true;
+        for (int i = 0; i < 256; ++i)
+            if (page.fromUnicode[page.toUnicode[i]] != i)
+                page.valid = false; // not one character per byte
         return page;
     }();
     if (!table.valid)
@@ -86,10 +88,10 @@ std::optional<QByteArray> EncodeFile(const QString &text)
     const CodePage &page = Table();
     QByteArray bytes(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        auto it = page.fromUnicode.constFind(text.at(i).unicode());
-        if (it == page.fromUnicode.constEnd())
+        const short byte = page.fromUnicode[text.at(i).unicode()];
+        if (byte < 0)
             return std::nullopt;
-        bytes[i] = char(it.value());
+        bytes[i] = char(byte);
     }
     return bytes;
 }

@@ -45,8 +45,8 @@ TEST(SettingsFile, WritesTheExpectedBytes)
         std::function<void(TXMLSettings &)> build;
     };
     const Case cases[] = {
-        {"a_b_x.xdb", nullptr, [](TXMLSettings &s) { s.WriteString("a\\b", "x"); }},
-        {"values.xdb", nullptr,
+        {"a_b_x.xml", nullptr, [](TXMLSettings &s) { s.WriteString("a\\b", "x"); }},
+        {"values.xml", nullptr,
          [](TXMLSettings &s) {
              s.WriteString("lt", "a<b");
              s.WriteString("gt", "x>y");
@@ -56,9 +56,9 @@ TEST(SettingsFile, WritesTheExpectedBytes)
              s.WriteInteger("num", -42);
              s.WriteBool("flag", true);
          }},
-        {"cyrillic.xdb", nullptr,
+        {"cyrillic.xml", nullptr,
          [](TXMLSettings &s) { s.WriteString("clientinfo\\company", QStringLiteral("Карвонел ЕООД")); }},
-        {"attributes.xdb", "attributes_in.xdb", [](TXMLSettings &) {}},
+        {"attributes.xml", "attributes_in.xml", [](TXMLSettings &) {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected);
@@ -75,7 +75,7 @@ TEST(SettingsFile, WritesTheExpectedBytes)
 
 TEST(SettingsFile, ExpectedFilesLoadAndSaveUnchanged)
 {
-    for (const char *name : {"a_b_x.xdb", "values.xdb", "cyrillic.xdb", "attributes.xdb"}) {
+    for (const char *name : {"a_b_x.xml", "values.xml", "cyrillic.xml", "attributes.xml"}) {
         SCOPED_TRACE(name);
         TempDir dir;
         const QString path = dir.Path("k.xdb");
@@ -90,8 +90,8 @@ TEST(SettingsFile, ExpectedFilesLoadAndSaveUnchanged)
 TEST(SettingsFile, ValuesReadBackUnchanged)
 {
     TempDir dir;
-    WriteBytes(dir.Path("v.xdb"), ReadBytes(DataFile("values.xdb")));
-    WriteBytes(dir.Path("c.xdb"), ReadBytes(DataFile("cyrillic.xdb")));
+    WriteBytes(dir.Path("v.xdb"), ReadBytes(DataFile("values.xml")));
+    WriteBytes(dir.Path("c.xdb"), ReadBytes(DataFile("cyrillic.xml")));
     auto s = OpenStore(dir.Path("v.xdb"));
     EXPECT_EQ(s->ReadString("lt", "-"), "a<b");
     EXPECT_EQ(s->ReadString("gt", "-"), "x>y");
@@ -108,7 +108,7 @@ TEST(SettingsFile, LoadTrimsTextAndKeepsEmptyAndRepeatedElements)
 {
     TempDir dir;
     const QString path = dir.Path("k.xdb");
-    WriteBytes(path, ReadBytes(DataFile("trim.xdb")));
+    WriteBytes(path, ReadBytes(DataFile("trim.xml")));
     auto s = OpenStore(path);
     EXPECT_EQ(s->ReadString("v", "-"), "x  y");
     EXPECT_EQ(s->ReadString("c", "-"), "<b>");
@@ -136,7 +136,7 @@ TEST(SettingsFile, DamagedFileLosesOnlyWhatFollowsTheDamage)
 {
     TempDir dir;
     const QString path = dir.Path("k.xdb");
-    WriteBytes(path, ReadBytes(DataFile("damaged.xdb")));
+    WriteBytes(path, ReadBytes(DataFile("damaged.xml")));
     auto s = OpenStore(path);
     EXPECT_EQ(s->ReadString("db_server\\host", "-"), "srv1");
     EXPECT_EQ(s->ReadString("db_server\\user", "-"), "ANNA");
@@ -254,13 +254,13 @@ TEST(SettingsFile, ReadOnlyFileIsSkippedSilently)
 {
     TempDir dir;
     const QString path = dir.Path("k.xdb");
-    WriteBytes(path, ReadBytes(DataFile("a_b_x.xdb")));
+    WriteBytes(path, ReadBytes(DataFile("a_b_x.xml")));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     {
         auto s = OpenStore(path);
         s->WriteString("a\\b", "changed");
         EXPECT_NO_THROW(s->Flush());
-        EXPECT_EQ(ReadBytes(path), ReadBytes(DataFile("a_b_x.xdb")));
+        EXPECT_EQ(ReadBytes(path), ReadBytes(DataFile("a_b_x.xml")));
 
         s->Document()->SetRaiseOnReadOnly(true);
         try {
@@ -270,7 +270,7 @@ TEST(SettingsFile, ReadOnlyFileIsSkippedSilently)
             EXPECT_EQ(e.Message(), "Cannot save XML DataBase!\n\rFile is readonly!");
         }
     } // nor does the final save at destruction change it
-    EXPECT_EQ(ReadBytes(path), ReadBytes(DataFile("a_b_x.xdb")));
+    EXPECT_EQ(ReadBytes(path), ReadBytes(DataFile("a_b_x.xml")));
 }
 
 TEST(SettingsFile, SaveWithoutFileNameRaises)
