@@ -35,7 +35,10 @@ QString runningExecutable()
 // A counter drawn by another station at the same moment: worth trying again.
 bool isContention(const db::DbError &e) { return e.isLockConflict() || e.isUpdateConflict(); }
 
-constexpr int CounterAttempts = 20;
+void contentionPause()
+{
+    QThread::msleep(static_cast<unsigned long>(QRandomGenerator::global()->bounded(5, 40)));
+}
 
 }  // namespace
 
@@ -552,23 +555,44 @@ int TBaseDM::GetCounterValue(int counterId)
                     IBSysTransaction.Rollback();
             } catch (...) {
             }
-            if (!isContention(e) || attempt >= CounterAttempts)
+            if (!isContention(e) || attempt >= ContentionAttempts)
                 throw;
         }
         // Another station holds the counter's row for a moment.
-        QThread::msleep(static_cast<unsigned long>(QRandomGenerator::global()->bounded(5, 40)));
+        contentionPause();
     }
 }
 
 void TBaseDM::AdjustCounters()
 {
-    const int m = QueryInteger(QStringLiteral("select max(KEY_ID) from APP_CONFIG_KEYS"));
-    const int value = m <= 1000 ? 1002 : m + 1;
-    if (QueryInteger(Format("SELECT count(ID) from COUNTERS where ID = %d", 7)) != 0)
-        ExecSQL(Format("UPDATE COUNTERS SET VAL = %d WHERE ID = %d", value, 7));
-    else
-        ExecSQL(Format("insert into COUNTERS (VAL,ID) values (%d,%d)", value, 7));
+    RunInUnit(
+        [this] {
+            const int m = QueryInteger(QStringLiteral("select max(KEY_ID) from APP_CONFIG_KEYS"));
+            const int value = m <= 1000 ? 1002 : m + 1;
+            if (QueryInteger(Format("SELECT count(ID) from COUNTERS where ID = %d", 7)) != 0)
+                ExecSQL(Format("UPDATE COUNTERS SET VAL = %d WHERE ID = %d", value, 7));
+            else
+                ExecSQL(Format("insert into COUNTERS (VAL,ID) values (%d,%d)", value, 7));
+        },
+        {}, ContentionAttempts);
     IBTransaction.CommitRetaining();
+}
+
+void TBaseDM::RunInUnit(const std::function<void()> &work, std::vector<TDataSet *> guarded, int attempts)
+{
+    const bool outermost = !IBTransaction.InUnitOfWork();
+    for (int attempt = 1;; ++attempt) {
+        try {
+            TUnitOfWork unit(IBTransaction, guarded);
+            work();
+            unit.Commit();
+            return;
+        } catch (const db::DbError &e) {
+            if (!outermost || !isContention(e) || attempt >= attempts)
+                throw;
+        }
+        contentionPause();
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -8,9 +8,13 @@
 
 #include "framework/data/dataset.h"
 #include "framework/data/dbtransaction.h"
+#include "framework/data/rights.h"
+#include "framework/data/users.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -119,6 +123,17 @@ public:
     double QueryFloat(const QString &sql, const QString &field = QString(),
                       const QVariantMap &params = {});
 
+    // Runs work as one unit on the main transaction (TUnitOfWork with the
+    // guarded datasets): committed at its end; an exception rolls it back and
+    // reaches the caller. With attempts above 1, a lock or update conflict
+    // with another station rolls back, waits a moment and runs work again;
+    // only an outermost unit does (inside another unit the conflict goes up
+    // to it).
+    void RunInUnit(const std::function<void()> &work, std::vector<TDataSet *> guarded = {}, int attempts = 1);
+    // How often counters and counter adjustments meet a busy row before the
+    // error reaches the caller.
+    static constexpr int ContentionAttempts = 20;
+
     // --- Datasets ---
 
     // Reopens the dataset, back on the row with the same key (when given).
@@ -216,6 +231,58 @@ public:
     virtual void SessionAutoBackup();
     virtual bool SessionAutoRestore();
 
+    // --- Users, log-in and passwords (users.cpp) ---
+
+    // The dialogs of the log-in, the password prompts and the rights dialog.
+    users::TUserPrompts UserPrompts;
+
+    // The stored form of a typed password (users::EncodePassword).
+    static QString EncodePassword(const QString &password) { return users::EncodePassword(password); }
+    // The user of the login and password (apostrophes removed) becomes the
+    // current user: CurrentUserId, CurrentUserName, IsAdmin. A clear-text
+    // password of an older database is then stored in the hash form.
+    bool CheckLogin(const QString &login, const QString &password);
+    users::TUserInfo GetUserInfo(int userId);
+    // Whether a protected action may go on: elevated already, or exactly one
+    // maintenance row without a password, or one of three password prompts
+    // answered with an administrator's or the maintenance password.
+    bool AskElevation();
+    // An administrator's or the maintenance password starts the elevation.
+    bool CheckElevationPassword(const QString &password);
+    // The elevation lasts users::ElevationTicks ticks of FunctionAuthTimer
+    // and no longer than users::ElevationMs by Clock::now().
+    void StartElevation();
+    void EndElevation();
+    bool IsElevated();
+    int ElevationTickCount() const { return m_elevationTicks; }
+    // What each tick of FunctionAuthTimer does.
+    void ElevationTick();
+    QTimer FunctionAuthTimer;
+    // The change of the current user's password, and of the maintenance
+    // password: the dialog, then the change, confirmed by a system message.
+    // A refused change throws users::EPasswordNotChanged.
+    void ChangePassword();
+    void ChangeMaintenancePassword();
+    // The current user's password becomes "hwolbin", the maintenance
+    // password "hwo2lbin" (in zone mode only the latter: there is no user 0).
+    void ResetPasswords();
+    void ShowSystemMessage(const QString &text);
+
+    // --- Rights (rights.cpp) ---
+
+    // Whether the current user may run the command of the item.
+    bool IsAllowed(int item);
+    bool HasRight(int userId, int item);
+    void SetRight(int userId, int item, bool allowed);
+    // The children of the parent, ordered by ID.
+    std::vector<TRightItem> GetRightItems(int parentId);
+    // The rights dialog, modal.
+    void ShowSecuritySettings();
+
+signals:
+    // An elevation began or ended.
+    void ElevationChanged(bool elevated);
+
 protected:
     // Runs after Connect opened the connection and started the transactions.
     virtual void AfterConnect();
@@ -230,4 +297,11 @@ private:
     QString m_programFolder;
     TSettings *m_settings = nullptr;
     bool m_shutdownDone = false;
+
+    // users.cpp
+    void ChangeUserPassword(int userId, bool administratorMayAllow);
+    bool ElevationExpiredByClock() const;
+    bool m_elevated = false;
+    int m_elevationTicks = 0;
+    QDateTime m_elevationStart;
 };

@@ -142,6 +142,35 @@ private:
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// Errors
+
+const QString EDataConflict::Text = QStringLiteral(
+    "Записът е променен или зает от друг потребител. Опитайте отново след малко или откажете промените.");
+
+EDataConflict::EDataConflict(const db::DbError &cause)
+    : db::DbError(cause), m_message(Text), m_what(Text.toStdString())
+{
+}
+
+namespace {
+
+// Runs a statement that writes a row; a conflict with another station
+// becomes EDataConflict.
+template <typename Fn>
+auto writeRow(Fn fn)
+{
+    try {
+        return fn();
+    } catch (const db::DbError &e) {
+        if (e.isUpdateConflict() || e.isLockConflict())
+            throw EDataConflict(e);
+        throw;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // Snapshot and index
 
 struct TDataSetSnapshot {
@@ -1576,7 +1605,7 @@ void TDataSet::Post()
     {
         db::Statement st(m_transaction->Database().Attachment(), m_transaction->Handle(), sql);
         bindWriteParams(st, m_edit, inserting ? Row(m_slotCount) : m_old);
-        const std::uint64_t affected = st.execute();
+        const std::uint64_t affected = writeRow([&] { return st.execute(); });
         m_transaction->StatementDone();
         if (!inserting && st.kind() == db::StatementKind::Update && affected == 0)
             throw EDataSetError(QStringLiteral(
@@ -1676,7 +1705,7 @@ void TDataSet::Delete()
         const Row &row = m_rows[m_current];
         db::Statement st(m_transaction->Database().Attachment(), m_transaction->Handle(), m_deleteSQL);
         bindWriteParams(st, row, row);
-        st.execute();
+        writeRow([&] { return st.execute(); });
         m_transaction->StatementDone();
     }
     const int gone = m_current;

@@ -37,6 +37,8 @@
 // db::DbError; text that Windows-1251 cannot hold is refused with
 // ENotWin1251 before anything is sent.
 
+#include "db/db_error.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
@@ -48,6 +50,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace db {
@@ -68,6 +71,22 @@ public:
 
 private:
     QString m_message;
+};
+
+// Another station changed the row and has not yet committed, or holds it:
+// the database's conflict error (its predicates still answer) with a clear
+// Bulgarian text in what() and Message().
+class EDataConflict : public db::DbError
+{
+public:
+    explicit EDataConflict(const db::DbError &cause);
+    const char *what() const noexcept override { return m_what.c_str(); }
+    const QString &Message() const { return m_message; }
+    static const QString Text;
+
+private:
+    QString m_message;
+    std::string m_what;
 };
 
 enum class TDataSetState { Inactive, Browse, Edit, Insert, CalcFields };
