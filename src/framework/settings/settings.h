@@ -13,6 +13,7 @@
 // Writes change the document in memory only; Flush (or destroying the object
 // that owns the document) saves the file. Errors are thrown as
 // ESettingsError, refused text as ENotWin1251; nothing here shows a dialog.
+// The store belongs to the user-interface thread.
 
 #include "framework/settings/xmldb.h"
 
@@ -70,7 +71,8 @@ public:
     void Open() override;
 
     // The element's text as a decimal integer; defaultValue when the element
-    // does not exist. See the definition for text that is not a number.
+    // does not exist. An empty text reads 0; a text that is not a whole
+    // decimal number within the int range ("12a") reads as defaultValue.
     int ReadInteger(const QString &key, int defaultValue) override;
     // ReadInteger(key, 0 or 1) == 1: a stored "2" reads false.
     bool ReadBool(const QString &key, bool defaultValue) override;

@@ -645,7 +645,6 @@ QString TXMLParser2::Write()
     FOutput.clear();
     FOutputCapacity = 0;
     FOutputLength = 0;
-    FIndent = 0;
     const TXMLAttribute2 *version = FDeclaration.FindAttribute(QStringLiteral("version"));
     const TXMLAttribute2 *encoding = FDeclaration.FindAttribute(QStringLiteral("encoding"));
     Append(QStringLiteral("<?xml version='") + (version ? version->Value : QStringLiteral("1.0"))

@@ -150,7 +150,6 @@ private:
     qsizetype FOutputCapacity = 0;
     qsizetype FOutputLength = 0;
     static constexpr qsizetype OutputGrowth = 65536;
-    int FIndent = 0;
     QString FErrorText;
     std::uint64_t FGeneration = 0;
 };
