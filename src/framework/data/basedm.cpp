@@ -205,7 +205,7 @@ bool TBaseDM::EnsureServerUser()
         }
         if (ok && DatabaseUser.compare(QStringLiteral("SYSDBA"), Qt::CaseInsensitive) != 0) {
             // The configured user must be able to work at all: rights on
-            // every table and procedure, given as SYSDBA.
+            // every table, procedure, exception and sequence, given as SYSDBA.
             db::ConnectionParams cp = IBDatabase.Params;
             if (cp.database.isEmpty())
                 cp.database = ServerHost.isEmpty() ? DatabaseFile : ServerHost + u':' + DatabaseFile;
@@ -231,6 +231,14 @@ bool TBaseDM::EnsureServerUser()
             objects(QStringLiteral("select RDB$PROCEDURE_NAME from RDB$PROCEDURES "
                                    "where coalesce(RDB$SYSTEM_FLAG, 0) = 0"),
                     QStringLiteral("GRANT EXECUTE ON PROCEDURE %s TO USER %s"));
+            // What the procedures raise and draw needs its own right since
+            // Firebird 3.
+            objects(QStringLiteral("select RDB$EXCEPTION_NAME from RDB$EXCEPTIONS "
+                                   "where coalesce(RDB$SYSTEM_FLAG, 0) = 0"),
+                    QStringLiteral("GRANT USAGE ON EXCEPTION %s TO USER %s"));
+            objects(QStringLiteral("select RDB$GENERATOR_NAME from RDB$GENERATORS "
+                                   "where coalesce(RDB$SYSTEM_FLAG, 0) = 0"),
+                    QStringLiteral("GRANT USAGE ON SEQUENCE %s TO USER %s"));
             for (const QString &g : grants)
                 att.executeImmediate(tr, g);
             tr.commit();

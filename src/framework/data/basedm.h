@@ -98,10 +98,10 @@ public:
     bool IsConnected() const { return IBDatabase.Connected(); }
     // Makes sure the server knows DatabaseUser (through the server's
     // services, as SYSDBA with the built-in password); adds it with
-    // DatabasePassword when missing and grants it rights on every table and
-    // procedure when it is not SYSDBA. The connection is closed meanwhile
-    // and opened again when it was open. "Грешка: 003" when the user is still
-    // missing. Any failure answers false.
+    // DatabasePassword when missing and grants it rights on every table,
+    // procedure, exception and sequence when it is not SYSDBA. The
+    // connection is closed meanwhile and opened again when it was open.
+    // "Грешка: 003" when the user is still missing. Any failure answers false.
     virtual bool EnsureServerUser();
     // Commits the main transaction when active and starts it again.
     virtual bool OpenDatasets();
