@@ -5,6 +5,8 @@
 #include "framework/settings/settings.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QToolButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -509,10 +511,18 @@ void TfrmBaseForm::setVisible(bool visible)
         if (!FFirstShown) {
             PlaceAtFirstShow();
             ApplyFixedSize();
+            // Buttons with a picture get its greyed form for their disabled state.
             ForEachControl(this, [](QWidget *w) {
-                if (auto *button = qobject_cast<QAbstractButton *>(w))
-                    if (!button->icon().isNull())
-                        button->setIcon(WithGrayedDisabled(button->icon()));
+                auto *button = qobject_cast<QAbstractButton *>(w);
+                if (!button)
+                    return;
+                auto *tool = qobject_cast<QToolButton *>(button);
+                if (QAction *action = tool ? tool->defaultAction() : nullptr) {
+                    if (!action->icon().isNull())
+                        action->setIcon(WithGrayedDisabled(action->icon()));
+                } else if (!button->icon().isNull()) {
+                    button->setIcon(WithGrayedDisabled(button->icon()));
+                }
             });
         }
     }
@@ -530,6 +540,17 @@ void TfrmBaseForm::showEvent(QShowEvent *event)
         FirstShow();
     }
     QCoreApplication::postEvent(this, new QEvent(AfterShowEvent));
+}
+
+void TfrmBaseForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (FCancelButton && FCancelButton->isVisible() && FCancelButton->isEnabled())
+            FCancelButton->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfrmBaseForm::hideEvent(QHideEvent *event)

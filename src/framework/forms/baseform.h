@@ -26,6 +26,7 @@
 
 #include "framework/forms/modalresult.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -169,6 +170,11 @@ public:
     TFormPosition Position() const { return FPosition; }
     void SetPosition(TFormPosition position) { FPosition = position; }
 
+    // The button Esc presses (none by default: Esc then does nothing; the
+    // close box still closes through reject()).
+    QAbstractButton *CancelButton() const { return FCancelButton; }
+    void SetCancelButton(QAbstractButton *button) { FCancelButton = button; }
+
     // Called when the window is minimized, maximized or restored from
     // either (a double click on the caption included).
     std::function<void()> OnMinimize;
@@ -183,7 +189,7 @@ public:
 
 public slots:
     void done(int result) override;
-    void reject() override; // Esc and the close box: mrCancel
+    void reject() override; // the close box (and Cancel buttons): mrCancel
     void setVisible(bool visible) override;
 
 protected:
@@ -217,6 +223,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void EnsureCreated();
@@ -244,6 +251,7 @@ private:
     TBorderStyle FBorderStyle = TBorderStyle::Sizeable;
     int FBorderIcons = biSystemMenu | biMinimize | biMaximize;
     TFormPosition FPosition = TFormPosition::Default;
+    QPointer<QAbstractButton> FCancelButton;
     QPointer<QWidget> FWatchedOwner;
     QObject *FOwnerWatcher = nullptr;
 };

@@ -265,7 +265,7 @@ TCyrMessageDialog::TCyrMessageDialog(const MessageRequest &request, QWidget *par
         connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
         FButtons[b] = button;
         QSize hint = button->sizeHint();
-        buttonWidth = std::max(buttonWidth, hint.width());
+        buttonWidth = std::max(buttonWidth, hint.width() + du.X(4));
         buttonHeight = std::max(buttonHeight, hint.height());
     }
     const int buttonCount = int(order.size());

@@ -70,6 +70,7 @@ TfrmSearchAct::TfrmSearchAct(QWidget *owner) : TfrmBaseForm(owner)
     btnOk->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("Отказ"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    SetCancelButton(btnCancel);
     buttons->addWidget(btnOk);
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);

@@ -24,6 +24,7 @@ TfrmYesNo::TfrmYesNo(QWidget *owner) : TfrmBaseForm(owner)
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     for (QPushButton *button : {btnOk, btnCancel})
         button->setMinimumWidth(std::max(button->sizeHint().width(), 80));
+    SetCancelButton(btnCancel);
     FButtonRow->addWidget(btnOk);
     FButtonRow->addWidget(btnCancel);
     layout->addLayout(FButtonRow);

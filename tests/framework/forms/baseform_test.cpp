@@ -436,12 +436,29 @@ TEST(Closing, EscCancelAndCloseBoxShareOnePath)
     EXPECT_TRUE(ok.btnOk->isDefault());
 }
 
+TEST(Closing, EscPressesTheCancelButtonOnly)
+{
+    TestForm form(nullptr, "frmPlain");
+    ShowAndWait(&form);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+    QPushButton cancel("Отказ", &form);
+    int clicks = 0;
+    QObject::connect(&cancel, &QPushButton::clicked, [&] { ++clicks; });
+    cancel.show();
+    form.SetCancelButton(&cancel);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_EQ(clicks, 1);
+    cancel.setEnabled(false);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST(Closing, CloseQueryCanKeepTheFormOpen)
 {
     TestForm form(nullptr, "frmGuarded");
     ShowAndWait(&form);
     form.refuseClose = true;
-    QTest::keyClick(&form, Qt::Key_Escape);
     form.close();
     form.SetModalResult(mrOk);
     EXPECT_TRUE(form.isVisible());
