@@ -104,6 +104,16 @@ TEST(ListChoose, AllNoneCancelAndSingleChoiceDoubleClick)
     dlg.btnNone->click();
     EXPECT_EQ(dlg.CheckedCount(), 0);
     EXPECT_EQ(dlg.ItemObject(2), QVariant(30));
+    // An item moved within the list (what a drop does) is the selected one
+    // where it lands, and keeps its object.
+    dlg.SetAllowDrag(true);
+    ASSERT_TRUE(dlg.chlbChoose->model()->moveRow(QModelIndex(), 0, QModelIndex(), 3));
+    EXPECT_EQ(dlg.ItemText(2), "колона 1");
+    EXPECT_EQ(dlg.ItemObject(2), QVariant(10));
+    EXPECT_EQ(dlg.chlbChoose->currentRow(), 2);
+    ASSERT_TRUE(dlg.chlbChoose->model()->moveRow(QModelIndex(), 2, QModelIndex(), 0));
+    EXPECT_EQ(dlg.ItemText(0), "колона 1");
+    EXPECT_EQ(dlg.chlbChoose->currentRow(), 0);
     QTest::keyClick(&dlg, Qt::Key_Escape);
     EXPECT_EQ(dlg.result(), mrCancel);
 
