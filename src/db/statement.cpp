@@ -239,10 +239,27 @@ void Statement::setTransaction(Transaction& tr)
     tr_ = &tr;
 }
 
+namespace {
+PrepareObserver& prepareObserver()
+{
+    static PrepareObserver observer;
+    return observer;
+}
+}  // namespace
+
+PrepareObserver setPrepareObserver(PrepareObserver observer)
+{
+    PrepareObserver previous = std::move(prepareObserver());
+    prepareObserver() = std::move(observer);
+    return previous;
+}
+
 void Statement::prepare(const QString& sql)
 {
     release();
     sql_ = sql;
+    if (prepareObserver())
+        prepareObserver()(sql);
     translated_ = translateNamedParams(sql);
     names_.clear();
     for (const QString& n : translated_.positions)

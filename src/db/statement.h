@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace Firebird {
@@ -35,6 +36,13 @@ enum class StatementKind {
     Savepoint,
     Other,
 };
+
+// For tests: a function that sees the text of every statement prepared (as
+// given, before named parameters are translated), for instance to check that
+// no typed value was pasted into a statement. Answers the previous one; an
+// empty function stops the observation.
+using PrepareObserver = std::function<void(const QString& sql)>;
+PrepareObserver setPrepareObserver(PrepareObserver observer);
 
 // A statement prepared once and run any number of times. The text may use
 // :NAME parameters (see translateNamedParams) or positional ?. Parameters keep

@@ -2,6 +2,7 @@
 
 #include "app/schema/restore_indexes.h"
 #include "app/schema/schema_updates.h"
+#include "framework/data/users.h"
 #include "schema/schema_test_util.h"
 #include "support/db/test_database.h"
 
@@ -93,7 +94,9 @@ TEST(DeliveredDatabase, HoldsTheInitialData)
     EXPECT_EQ(users[0][4].toInt(), 0);
     EXPECT_EQ(users[1][1].toString(), QStringLiteral("admin"));
     EXPECT_EQ(users[1][2].toString(), QStringLiteral("Администратор"));
-    EXPECT_EQ(users[1][3].toString(), QStringLiteral("hwolbin"));
+    // The password "hwolbin" in its stored (hashed) form.
+    EXPECT_TRUE(users::IsPasswordHash(users[1][3].toString())) << users[1][3].toString().toStdString();
+    EXPECT_TRUE(users::PasswordMatches(QStringLiteral("hwolbin"), users[1][3].toString()));
     EXPECT_EQ(users[1][4].toInt(), 1);
 
     // The rights tree: every item the program asks about, each under a group

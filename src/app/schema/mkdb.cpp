@@ -8,7 +8,11 @@
 
 #include "app/schema/database_builder.h"
 
+#include "db/attachment.h"
 #include "db/db_error.h"
+#include "db/statement.h"
+#include "db/transaction.h"
+#include "framework/data/users.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +21,26 @@
 
 #include <cstdio>
 #include <exception>
+
+namespace {
+
+// The delivered administrator's password in its stored (hashed) form.
+void StoreAdministratorPassword(const QString& path)
+{
+    db::ConnectionParams params;
+    params.database = path;
+    db::Attachment att;
+    att.attach(params);
+    db::Transaction tr(att);
+    db::Statement st(att, tr, QStringLiteral("update USERS set PASS = :PASS where USER_TYPE = 1 and PASS = :CLEAR"));
+    st.setParam(QStringLiteral("PASS"), users::EncodePassword(users::DefaultUserPassword));
+    st.setParam(QStringLiteral("CLEAR"), users::DefaultUserPassword);
+    st.execute();
+    tr.commit();
+    att.detach();
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -32,6 +56,7 @@ int main(int argc, char** argv)
     QFile::remove(temp);
     try {
         schema::BuildDatabase(temp, {schema::TargetDatabaseVersion, true});
+        StoreAdministratorPassword(temp);
     } catch (const db::DbError& e) {
         std::fprintf(stderr, "karvonel-mkdb: %s\n", e.message().toLocal8Bit().constData());
         QFile::remove(temp);

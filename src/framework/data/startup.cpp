@@ -238,14 +238,6 @@ bool TBaseDM::Startup()
     return Login();
 }
 
-bool TBaseDM::Login()
-{
-    // Zone mode with no protected zone: the program starts without a dialog.
-    // The log-in dialog and the zone check replace this when users and rights
-    // come in.
-    return true;
-}
-
 void TBaseDM::Shutdown()
 {
     if (m_shutdownDone)
