@@ -598,9 +598,6 @@ TDataSet::~TDataSet()
         d->m_master = nullptr;
     if (m_transaction)
         m_transaction->removeDataSet(this);
-    // Lookup fields of other datasets may point here; they read NULL from a
-    // dataset that is gone only if they are told, which the owner does by
-    // destroying them first (forms own both).
 }
 
 void TDataSet::SetTransaction(TDBTransaction *transaction)
@@ -800,7 +797,7 @@ void TDataSet::calcAll()
 
 QVariant TDataSet::lookupValue(const TField &field, const Row &row)
 {
-    TDataSet *other = field.LookupDataSet;
+    TDataSet *other = field.LookupDataSet.data();
     if (!other || !other->Active())
         return QVariant();
     QVariantList values;
@@ -918,6 +915,16 @@ void TDataSet::notifyRow()
     }
     emit rowChanged();
     notifyDetails(false);
+}
+
+void TDataSet::notifyRowAndDetails()
+{
+    if (m_disableCount > 0) {
+        m_heldChange = true;
+        return;
+    }
+    emit rowChanged();
+    notifyDetails(true);
 }
 
 void TDataSet::notifyField(TField *field)
@@ -1161,7 +1168,7 @@ void TDataSet::Open()
     }
     notifyState();
     notifyOpened();
-    notifyRow();
+    notifyRowAndDetails();
     if (AfterOpen)
         AfterOpen(*this);
     if (!m_rows.empty())
@@ -1220,8 +1227,7 @@ void TDataSet::Refresh()
     calcAll();
     notifyRefreshed();
     notifyState();
-    notifyRow();
-    notifyDetails(true);
+    notifyRowAndDetails();
     if (AfterRefresh)
         AfterRefresh(*this);
 }

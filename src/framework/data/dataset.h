@@ -42,6 +42,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -141,7 +142,7 @@ public:
     // A lookup field: the value of LookupResultField of the LookupDataSet row
     // whose LookupKeyFields equal this row's KeyFields (";"-separated lists).
     QString KeyFields;
-    TDataSet *LookupDataSet = nullptr;
+    QPointer<TDataSet> LookupDataSet;  // null again when that dataset is destroyed
     QString LookupKeyFields;
     QString LookupResultField;
 
@@ -434,6 +435,7 @@ private:
     void notifyRefreshed();
     void notifyState();
     void notifyRow();
+    void notifyRowAndDetails();  // details reopen whatever the master's values
     void notifyField(TField *field);
     void notifyInserted(int row);
     void notifyRemoved(int row);

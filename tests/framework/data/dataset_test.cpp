@@ -10,6 +10,8 @@
 
 #include <QStringList>
 
+#include <memory>
+
 namespace {
 
 using datatest::DataTest;
@@ -280,6 +282,11 @@ TEST_F(DatasetTest, DetailFollowsItsMaster)
     countries.Next();
     EXPECT_EQ(detailName(), "Мюнхен");
     EXPECT_EQ(stored(QStringLiteral("select POST_CODE from CITIES where ID = 1")).toString(), "1010");
+
+    // A refreshed master has its detail read again, on the same row too.
+    tdb.exec(QStringLiteral("update CITIES set POST_CODE = '80999' where ID = 2"));
+    countries.Refresh();
+    EXPECT_EQ(detail.FieldByName(QStringLiteral("POST_CODE")).AsString(), "80999");
 }
 
 struct LocateCase {
@@ -351,6 +358,22 @@ TEST_F(DatasetTest, CalculatedAndLookupFieldsOfAnyRowWithoutMoving)
     EXPECT_THROW(cities.FieldByName(QStringLiteral("COUNTRY_D")).SetAsString(QStringLiteral("x")), EDataSetError);
     cities.Cancel();
     EXPECT_EQ(label.AsString(), "София (1000)");
+
+    // A lookup dataset that goes away leaves its fields empty, not dangling.
+    {
+        auto codes = std::make_unique<TDataSet>();
+        codes->SetTransaction(&dm->IBTransaction);
+        codes->SetSelectSQL(QStringLiteral("select * from COUNTRIES"));
+        codes->Open();
+        TDataSet q;
+        setUpCities(q);
+        q.AddLookupField(QStringLiteral("C"), TFieldType::String, QStringLiteral("COUNTRY_ID"), codes.get(),
+                         QStringLiteral("ID"), QStringLiteral("CODE"));
+        q.Open();
+        EXPECT_EQ(q.FieldByName(QStringLiteral("C")).AsString(), "BG");
+        codes.reset();
+        EXPECT_TRUE(q.FieldByName(QStringLiteral("C")).IsNull());
+    }
 }
 
 TEST_F(DatasetTest, DisabledControlsHoldEverySignalUntilTheLastEnable)
