@@ -223,6 +223,14 @@ TEST_F(BaseDMTest, IdleCommitMakesAChangeVisibleToAnotherConnection)
     EXPECT_FALSE(dm->IBTransaction.IdlePending());
     EXPECT_EQ(seen(count).toInt(), 3);
     EXPECT_TRUE(dm->IBTransaction.Active());  // retained
+
+    // A change notice from another window commits at once; the module's own does not.
+    dm->ExecSQL(QStringLiteral("delete from CITIES where ID = 3"));
+    dm->NotifyDataChanged(dm.get(), 1, 0);
+    EXPECT_EQ(seen(count).toInt(), 3);
+    QObject window;
+    dm->NotifyDataChanged(&window, 1, 0);
+    EXPECT_EQ(seen(count).toInt(), 2);
 }
 
 TEST_F(BaseDMTest, DisconnectCommitsClosesAndConnectWorksAgain)
