@@ -421,6 +421,11 @@ void TDataGrid::HeaderClicked(int Section)
     } else {
         SetSortMarker(Section, marker);
     }
+    FHeader->viewport()->update();
+    if (OnSortMarkingChanged && OnSortMarkingChanged()) {
+        emit sortMarkingChanged();
+        return;
+    }
     if (SortLocal) {
         TDataSet *ds = DataSet();
         if (ds && ds->Active()) {

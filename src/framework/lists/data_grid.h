@@ -55,6 +55,9 @@ public:
     void SetReadOnly(bool On);
     bool ReadOnly() const { return FModel->ReadOnly; }
     bool SortLocal = true;        // sort markers sort the rows here; false: the owner sorts
+    // Asked after the user changed the markers: true when the owner sorted
+    // (a server-side sort), so the grid does not sort locally.
+    std::function<bool()> OnSortMarkingChanged;
     bool MultiSortMarking = false; // Ctrl+click adds a column to the sort
     bool EnterAsTab = true;       // Enter moves to the next cell
     int Tag = 0;
