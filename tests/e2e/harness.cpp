@@ -115,6 +115,10 @@ QProcessEnvironment XServer::clientEnvironment() const
     env.insert(QStringLiteral("DISPLAY"), display_);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+    // The sanitizer build checks the program for leaks at its end; the
+    // system libraries' own are suppressed.
+    env.insert(QStringLiteral("LSAN_OPTIONS"),
+               QStringLiteral("suppressions=" KARVONEL_SOURCE_DIR "/tests/e2e/lsan.supp:print_suppressions=0"));
     return env;
 }
 
