@@ -8,8 +8,8 @@
 #include <QStringDecoder>
 
 #include <cerrno>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,8 +23,9 @@ ESettingsError::ESettingsError(const QString &message)
 // Windows-1251 of the file
 
 // The file is read and written with the tables of Qt's "windows-1251"
-// converter, in which every byte has a character and back (the unused byte 0x98 reads as U+0098
-// and is written as 0x98 again), so whatever a file holds survives a save.
+// converter, in which every byte has a character and back (the unused byte
+// 0x98 reads as U+0098 and is written as 0x98 again), so whatever a file
+// holds survives a save.
 namespace {
 
 bool IsAscii(const QString &text)
