@@ -2,15 +2,17 @@
 
 #include "app/schema/schema_updates.h"
 #include "app/startup_dialogs.h"
+#include "app/tdm_lookups.h"
 
 static_assert(Tdm::DatabaseVersion == schema::TargetDatabaseVersion,
               "the program and its schema scripts must agree on the version");
 
-Tdm::Tdm(QObject *parent) : TBaseDM(parent)
+Tdm::Tdm(QObject *parent) : TMasterDataDM(parent)
 {
     setObjectName(QStringLiteral("dm"));
     FFonts.InstallFonts(ProgramFolder());
     ConnectStartupDialogs(*this);
+    ConnectLookupRules(*this);
 }
 
 Tdm::~Tdm()

@@ -1,12 +1,13 @@
 #pragma once
 // The main data module of the program: the base data module with the
-// program's schema version, its update and rights routines, and (added with
-// the screens that use them) the lookup datasets of the reference lists.
+// program's schema version, its update and rights routines, and the lookup
+// datasets of the reference lists (TMasterDataDM), whose calculated fields
+// and messages it connects to the program's shared operations and dialogs.
 
 #include "app/fonts.h"
-#include "framework/data/basedm.h"
+#include "masterdata/masterdata_dm.h"
 
-class Tdm : public TBaseDM
+class Tdm : public TMasterDataDM
 {
     Q_OBJECT
 public:
