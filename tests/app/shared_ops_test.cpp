@@ -5,6 +5,7 @@
 #include "db/db_value.h"
 #include "framework/data/basedm.h"
 #include "framework/data/dataset.h"
+#include "framework/text/win1251.h"
 #include "support/db/test_database.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -122,6 +124,8 @@ struct ContactOps
     std::function<void(TBaseDM &, int, int, QStringList &)> list;
 };
 
+void PrintTo(const ContactOps &ops, std::ostream *os) { *os << ops.name; }
+
 class ContactTest : public SharedOpsTest, public ::testing::WithParamInterface<ContactOps>
 {
 };
@@ -143,6 +147,8 @@ TEST_P(ContactTest, SameDatumTwiceIsStoredOnceAndTheNewestIsLast)
     EXPECT_EQ(ops.last(dm, ops.owner, 3), "+359 2 123 456");
     EXPECT_EQ(ops.last(dm, ops.owner, 2), "");
     ops.add(dm, ops.owner, 1, "O'Brien' or ''='");
+    // Text the database cannot hold is refused, nothing stored.
+    EXPECT_THROW(ops.add(dm, ops.owner, 1, "Győr"), ENotWin1251);
     EXPECT_EQ(count(QStringLiteral("select count(*) from %1").arg(ops.table)), 4);
 }
 
