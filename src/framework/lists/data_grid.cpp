@@ -63,13 +63,13 @@ private:
 
 TDataGrid::TDataGrid(QWidget *Parent) : QTableView(Parent)
 {
+    FFooter = new TGridFooter(this);
+    FFooter->hide();
     FModel = new TDataSetModel(this);
     FHeader = new TGridHeader(this);
     setHorizontalHeader(FHeader);
     setModel(FModel);
     setItemDelegate(new TGridDelegate(this));
-    FFooter = new TGridFooter(this);
-    FFooter->hide();
 
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -260,7 +260,7 @@ int TDataGrid::FooterHeight() const
 void TDataGrid::updateGeometries()
 {
     QTableView::updateGeometries();
-    if (FInGeometry)
+    if (FInGeometry || !FModel || !FFooter)
         return;
     FInGeometry = true;
     const int fh = FooterHeight();

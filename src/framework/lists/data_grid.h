@@ -108,9 +108,9 @@ private:
     void DataSetRowChanged();
     int FooterHeight() const;
 
-    TDataSetModel *FModel;
-    TGridHeader *FHeader;
-    TGridFooter *FFooter;
+    TDataSetModel *FModel = nullptr;
+    TGridHeader *FHeader = nullptr;
+    TGridFooter *FFooter = nullptr;
     bool FAutoFit = false;
     bool FMultiSelect = false;
     bool FRowSelect = false;

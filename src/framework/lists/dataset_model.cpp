@@ -5,6 +5,7 @@
 #include "framework/text/formats.h"
 
 #include <QCollator>
+#include <QLocale>
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -361,7 +362,7 @@ void TDataSetModel::SortRows()
             keys.push_back(std::move(k));
         }
         if (!keys.empty()) {
-            QCollator collator;
+            QCollator collator{QLocale(QLocale::Bulgarian, QLocale::Bulgaria)};
             collator.setCaseSensitivity(Qt::CaseInsensitive);
             collator.setNumericMode(false);
             std::vector<int> order(static_cast<size_t>(FRows));
