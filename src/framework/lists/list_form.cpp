@@ -399,8 +399,7 @@ void TfrmBaseGridForm::UpdateActions()
 
 void TfrmBaseGridForm::AfterCreate()
 {
-    if (BaseCaption.isEmpty())
-        BaseCaption = windowTitle();
+    EnsureBaseCaption();
     FCreatedHookRan = true;
     RelayoutToolbar();
     UpdateActions();
@@ -408,8 +407,7 @@ void TfrmBaseGridForm::AfterCreate()
 
 void TfrmBaseGridForm::FirstShow()
 {
-    if (BaseCaption.isEmpty())
-        BaseCaption = windowTitle();
+    EnsureBaseCaption();
 }
 
 void TfrmBaseGridForm::showEvent(QShowEvent *Event)
@@ -942,8 +940,15 @@ bool TfrmBaseGridForm::ApplyWhere(const QString &, const QVariantMap &)
     return true;
 }
 
+void TfrmBaseGridForm::EnsureBaseCaption()
+{
+    if (BaseCaption.isEmpty() && !FilterActive)
+        BaseCaption = windowTitle();
+}
+
 void TfrmBaseGridForm::RemoveFilter()
 {
+    EnsureBaseCaption();
     WhereClause = QStringLiteral("where (1=1)");
     FilterActive = false;
     setWindowTitle(BaseCaption);
@@ -952,6 +957,7 @@ void TfrmBaseGridForm::RemoveFilter()
 
 void TfrmBaseGridForm::ShowFilterCaption(const QString &Text)
 {
+    EnsureBaseCaption();
     setWindowTitle(BaseCaption + QStringLiteral(" [") + Text + QLatin1Char(']'));
 }
 

@@ -189,6 +189,7 @@ private:
     void HookAfterPost();
     void UnhookAfterPost();
     void StoreSelection();
+    void EnsureBaseCaption();
 
     TDataSet *FDataSet = nullptr;
     QList<QMetaObject::Connection> FDataSetConnections;
