@@ -3,6 +3,7 @@
 #include "app/schema/schema_updates.h"
 #include "app/startup_dialogs.h"
 #include "app/tdm_lookups.h"
+#include "framework/security/user_dialogs.h"
 
 static_assert(Tdm::DatabaseVersion == schema::TargetDatabaseVersion,
               "the program and its schema scripts must agree on the version");
@@ -13,6 +14,7 @@ Tdm::Tdm(QObject *parent) : TMasterDataDM(parent)
     FFonts.InstallFonts(ProgramFolder());
     ConnectStartupDialogs(*this);
     ConnectLookupRules(*this);
+    InstallUserDialogs(*this, &qUsers);
 }
 
 Tdm::~Tdm()
