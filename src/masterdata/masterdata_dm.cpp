@@ -285,6 +285,8 @@ void TMasterDataDM::SetupFields()
     label(qDouanes, "CTY_PCODE", "Пощ. код");
     label(qDouanes, "CTY_NAME", "Град/село");
     label(qDouanes, "DOUANE_INFO", "Описание");
+    label(qDouanes, "COUNTRY_ID", "Държава");
+    label(qDouanes, "CITY_ID", "Град");
     for (const char *f : {"ID", "COUNTRY_ID", "CITY_ID"})
         hide(qDouanes, f);
 }
