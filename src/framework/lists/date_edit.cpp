@@ -115,15 +115,24 @@ void TDateEdit::OpenCalendar()
     FCalendar->setFocus();
 }
 
-void TDateEdit::CloseCalendar()
+void TDateEdit::HideCalendar()
 {
     FPopup->hide();
+    // The box's window takes the keyboard back from the calendar.
+    // Some platforms leave the hidden pop-up as the active window.
+    if (QWidget *w = window(); w && !w->isActiveWindow())
+        QApplication::setActiveWindow(w);
+}
+
+void TDateEdit::CloseCalendar()
+{
+    HideCalendar();
     FEdit->setFocus();
 }
 
 void TDateEdit::Picked(const QDate &Date)
 {
-    FPopup->hide();
+    HideCalendar();
     const bool changed = Date != FDate;
     SetDate(Date);
     FEdit->setFocus();

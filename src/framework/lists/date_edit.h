@@ -47,6 +47,7 @@ protected:
 private:
     void Commit();
     void Picked(const QDate &Date);
+    void HideCalendar();
 
     QLineEdit *FEdit;
     QToolButton *FButton;

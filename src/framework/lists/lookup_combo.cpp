@@ -3,6 +3,7 @@
 #include "framework/data/dataset.h"
 #include "framework/lists/dataset_model.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -249,12 +250,21 @@ void TLookupComboBox::DropDown()
     }
 }
 
+void TLookupComboBox::HidePopup()
+{
+    FPopup->hide();
+    // The box's window takes the keyboard back from the list.
+    // Some platforms leave the hidden pop-up as the active window.
+    if (QWidget *w = window(); w && !w->isActiveWindow())
+        QApplication::setActiveWindow(w);
+}
+
 void TLookupComboBox::CloseUp(bool Accept)
 {
     if (!IsDroppedDown())
         return;
     const QModelIndex cur = FView->currentIndex();
-    FPopup->hide();
+    HidePopup();
     if (Accept && cur.isValid())
         Choose(FModel->DataSetRow(cur.row()));
     FEdit->setFocus();
@@ -263,7 +273,7 @@ void TLookupComboBox::CloseUp(bool Accept)
 void TLookupComboBox::Choose(int Row)
 {
     if (IsDroppedDown())
-        FPopup->hide();
+        HidePopup();
     if (Row < 0)
         return;
     const QVariant key = RowKey(Row);

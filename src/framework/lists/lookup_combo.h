@@ -80,6 +80,7 @@ private:
     QString RowText(int Row) const;
     QVariant RowKey(int Row) const;
     void RebuildColumns();
+    void HidePopup();
 
     QLineEdit *FEdit;
     QToolButton *FButton;

@@ -7,6 +7,8 @@
 #include "support/db/test_database.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,6 +22,17 @@ inline void PrintTo(const QString &Text, std::ostream *Out)
 }
 
 namespace liststest {
+
+// Types Text into the widget key by key, as a keyboard would (any letters).
+inline void TypeText(QWidget *Widget, const QString &Text)
+{
+    for (QChar c : Text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(Widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(Widget, &release);
+    }
+}
 
 class ListsDbTest : public ::testing::Test
 {
