@@ -5,6 +5,11 @@
 #include "app/icons.h"
 #include "app/main_lists.h"
 #include "app/tdm.h"
+#include "masterdata/cities_form.h"
+#include "masterdata/doc_clauses_form.h"
+#include "masterdata/douanes_form.h"
+#include "masterdata/reference_lists.h"
+#include "masterdata/truck_types_form.h"
 #include "framework/forms/globalvalues.h"
 #include "framework/settings/settings.h"
 
@@ -14,6 +19,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 const char *const RightItemProperty = "karvonelRightItem";
@@ -151,10 +158,13 @@ void TfrmMain::BuildCommands()
     actnNeighbouring = Command(QStringLiteral("actnNeighbouring"), QStringLiteral("Съседни държави"), 11);
     connect(actnNeighbouring, &QAction::triggered, this, [this] { actnNeighbouringExecute(); });
     actnDouanes = Command(QStringLiteral("actnDouanes"), QStringLiteral("Митници"), 12);
+    connect(actnDouanes, &QAction::triggered, this, [this] { actnDouanesExecute(); });
+    connect(actnCities, &QAction::triggered, this, [this] { actnCitiesExecute(); });
+    connect(actnTruckTypes, &QAction::triggered, this, [this] { actnTruckTypesExecute(); });
     actnContactInfoTypes = Command(QStringLiteral("actnContactInfoTypes"), QStringLiteral("Типове контакти"), 14);
     connect(actnContactInfoTypes, &QAction::triggered, this, [this] { actnContactInfoTypesExecute(); });
     for (QAction *a : {actnCountries, actnCurrencies, actnActivityTypes, actnLoadChargeTypes, actnNeighbouring,
-                       actnContactInfoTypes})
+                       actnContactInfoTypes, actnCities, actnTruckTypes, actnDouanes})
         a->setProperty(AvailableProperty, true);
 
     actnInvoices = Command(QStringLiteral("actnInvoices"), QStringLiteral("Издадени фактури"), 20);
@@ -329,7 +339,7 @@ void TfrmMain::BuildToolbar()
 void TfrmMain::actnCountriesExecute()
 {
     if (Allowed(RightItem(actnCountries)))
-        RunCommand([this] { ShowReferenceList(this, &FDm->qCountries, actnCountries->text(), QStringLiteral("countries")); });
+        RunCommand([this] { ShowModalList(CreateCountriesList(this, *FDm, actnCountries->text())); });
 }
 
 void TfrmMain::actnCurrenciesExecute()
@@ -342,7 +352,7 @@ void TfrmMain::actnActivityTypesExecute()
 {
     if (Allowed(RightItem(actnActivityTypes)))
         RunCommand([this] {
-            ShowReferenceList(this, &FDm->qActivityTypes, actnActivityTypes->text(), QStringLiteral("activity_types"));
+            ShowModalList(CreateActivityTypesList(this, *FDm, actnActivityTypes->text()));
         });
 }
 
@@ -358,7 +368,7 @@ void TfrmMain::actnNeighbouringExecute()
 {
     if (Allowed(RightItem(actnNeighbouring)))
         RunCommand([this] {
-            ShowReferenceList(this, &FDm->qNeghbourhood, actnNeighbouring->text(), QStringLiteral("neighbours"));
+            ShowModalList(CreateNeighboursList(this, *FDm, actnNeighbouring->text()));
         });
 }
 
@@ -366,9 +376,47 @@ void TfrmMain::actnContactInfoTypesExecute()
 {
     if (Allowed(RightItem(actnContactInfoTypes)))
         RunCommand([this] {
-            ShowReferenceList(this, &FDm->qContactInfoTypes, actnContactInfoTypes->text(),
-                              QStringLiteral("contact_info_types"));
+            ShowModalList(CreateContactInfoTypesList(this, *FDm, actnContactInfoTypes->text()));
         });
+}
+
+void TfrmMain::actnCitiesExecute()
+{
+    if (Allowed(RightItem(actnCities)))
+        RunCommand([this] {
+            std::unique_ptr<TXMLSettings> node;
+            if (HasSettings())
+                node = Settings()->OpenSection(QStringLiteral("cities"));
+            std::unique_ptr<TfrmCities> list(CreateChildFormIn<TfrmCities>(std::move(node), *FDm));
+            list->setWindowTitle(actnCities->text());
+            list->BaseCaption = actnCities->text();
+            list->exec();
+        });
+}
+
+void TfrmMain::actnTruckTypesExecute()
+{
+    if (Allowed(RightItem(actnTruckTypes)))
+        RunCommand([this] {
+            std::unique_ptr<TfrmTruckTypes> list(CreateChildForm<TfrmTruckTypes>(*FDm));
+            list->exec();
+        });
+}
+
+void TfrmMain::actnDouanesExecute()
+{
+    RunCommand([this] {
+        OpenSingle(RightItem(actnDouanes), QStringLiteral("frmDouanes"),
+                   [this]() -> QWidget * { return CreateChildForm<TfrmDouanes>(*FDm); });
+    });
+}
+
+void TfrmMain::actnDocClausesExecute()
+{
+    RunCommand([this] {
+        std::unique_ptr<TfrmDocClauses> list(CreateChildForm<TfrmDocClauses>(*FDm));
+        list->exec();
+    });
 }
 
 void TfrmMain::actnNewInvoiceExecute()

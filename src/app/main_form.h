@@ -66,6 +66,10 @@ public:
     void actnLoadChargeTypesExecute();
     void actnNeighbouringExecute();
     void actnContactInfoTypesExecute();
+    void actnCitiesExecute();
+    void actnTruckTypesExecute();
+    void actnDouanesExecute();
+    void actnDocClausesExecute() override;
     void actnNewInvoiceExecute();
     void actnNewIntInvoiceExecute();
     void actnNewKarvonelInvoiceExecute();
