@@ -123,17 +123,6 @@ void CheckText(const QString &text)
 
 namespace {
 
-// Trimming of the reader: blanks and control characters at both ends.
-QString TrimText(QStringView text)
-{
-    qsizetype b = 0, e = text.size();
-    while (b < e && text.at(b).unicode() <= 0x20)
-        ++b;
-    while (e > b && text.at(e - 1).unicode() <= 0x20)
-        --e;
-    return text.mid(b, e - b).toString();
-}
-
 bool HasAngle(const QString &text)
 {
     return text.contains(QLatin1Char('<')) || text.contains(QLatin1Char('>'));
@@ -416,11 +405,24 @@ qsizetype TXMLParser2::FindFrom(const QString &what) const
     return i < 0 ? 0 : i + 1;
 }
 
-void TXMLParser2::ParseAttributes(const QString &text, TXMLNode2 &into)
+namespace {
+// The reader's trimming: blanks and control characters at both ends.
+QStringView TrimView(QStringView text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && text.at(b).unicode() <= 0x20)
+        ++b;
+    while (e > b && text.at(e - 1).unicode() <= 0x20)
+        --e;
+    return text.mid(b, e - b);
+}
+} // namespace
+
+void TXMLParser2::ParseAttributes(QStringView text, TXMLNode2 &into)
 {
     qsizetype p = 0;
     for (;;) {
-        if (TrimText(QStringView(text).mid(p)).isEmpty())
+        if (TrimView(text.mid(p)).isEmpty())
             return;
         qsizetype eq = text.indexOf(QLatin1Char('='), p);
         if (eq < 0)
@@ -431,8 +433,8 @@ void TXMLParser2::ParseAttributes(const QString &text, TXMLNode2 &into)
         qsizetype end = text.indexOf(quote, eq + 2);
         if (end < 0)
             Fail(QStringLiteral("Expected closing ") + quote + QStringLiteral(" when parsing attributes"));
-        QString name = TrimText(QStringView(text).mid(p, eq - p));
-        QString value = text.mid(eq + 2, end - eq - 2);
+        QString name = TrimView(text.mid(p, eq - p)).toString();
+        QString value = text.mid(eq + 2, end - eq - 2).toString();
         if (TXMLAttribute2 *a = into.FindAttribute(name))
             a->Value = value;
         else
@@ -459,7 +461,7 @@ bool TXMLParser2::Parse(const QString &source)
             qsizetype end = FSource.indexOf(QLatin1String("?>"), first + 5);
             if (end < 0)
                 Fail(QStringLiteral("Missing ?> in xml declaration."));
-            ParseAttributes(FSource.mid(first + 5, end - first - 5), FDeclaration);
+            ParseAttributes(QStringView(FSource).mid(first + 5, end - first - 5), FDeclaration);
             FPosition = end + 3;
         }
 
@@ -473,7 +475,7 @@ bool TXMLParser2::Parse(const QString &source)
             qsizetype close = FindFrom(QStringLiteral(">"));
             if (close == 0)
                 Fail(QStringLiteral("Missing >"));
-            QString tag = FSource.mid(open, close - open - 1);
+            QStringView tag = QStringView(FSource).mid(open, close - open - 1);
 
             if (tag.startsWith(QLatin1Char('/'))) {
                 // Closes the current element; the name is not compared.
@@ -490,7 +492,7 @@ bool TXMLParser2::Parse(const QString &source)
             qsizetype split = 0;
             while (split < tag.size() && tag.at(split).unicode() > 0x20)
                 ++split;
-            QString name = tag.left(split);
+            QString name = tag.left(split).toString();
 
             TXMLNode2 *node;
             if (!rootRead) {
@@ -536,11 +538,11 @@ bool TXMLParser2::Parse(const QString &source)
                         break;
                     start = end + cdataClose.size() + cdataOpen.size();
                 }
+                node->FText = TrimView(text).toString();
             } else {
-                text = FSource.mid(FPosition - 1, lt - FPosition);
+                node->FText = TrimView(QStringView(FSource).mid(FPosition - 1, lt - FPosition)).toString();
                 FPosition = lt;
             }
-            node->FText = TrimText(text);
             node->FCDATA = HasAngle(node->FText);
             current = node;
         }
@@ -559,7 +561,7 @@ bool TXMLParser2::Parse(const QString &source)
     return true;
 }
 
-void TXMLParser2::Append(const QString &piece)
+void TXMLParser2::Append(QStringView piece)
 {
     // The buffer grows by at least 64 K characters and at least doubles, so
     // that writing stays linear however large the document; below the first
@@ -577,31 +579,42 @@ void TXMLParser2::Append(const QString &piece)
     FOutputLength += piece.size();
 }
 
-namespace {
-QString AttributesText(const TXMLNode2 &node)
+void TXMLParser2::AppendIndent(qsizetype level)
 {
-    QString out;
-    for (int i = 0; i < node.AttributeCount(); ++i) {
-        const TXMLAttribute2 *a = node.Attribute(i);
-        QChar quote = a->Value.contains(QLatin1Char('\'')) ? QLatin1Char('"') : QLatin1Char('\'');
-        out += QLatin1Char(' ') + a->Name + QLatin1Char('=') + quote + a->Value + quote;
+    static const QString spaces(256, QLatin1Char(' '));
+    for (qsizetype n = level * 2; n > 0; n -= spaces.size())
+        Append(QStringView(spaces).left(n < spaces.size() ? n : spaces.size()));
+}
+
+void TXMLParser2::AppendText(const QString &text)
+{
+    if (!HasAngle(text)) {
+        Append(text);
+        return;
     }
-    return out;
+    // A CDATA section; a "]]>" inside the text is split over two sections.
+    Append(u"<![CDATA[");
+    qsizetype from = 0;
+    for (qsizetype at; (at = text.indexOf(QLatin1String("]]>"), from)) >= 0; from = at + 2) {
+        Append(QStringView(text).mid(from, at + 2 - from));
+        Append(u"]]><![CDATA[");
+    }
+    Append(QStringView(text).mid(from));
+    Append(u"]]>");
 }
 
-// A CDATA section; a "]]>" inside the text is split over two sections.
-QString CDataText(const QString &text)
+void TXMLParser2::AppendAttributes(const TXMLNode2 &node)
 {
-    QString body = text;
-    body.replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"));
-    return QStringLiteral("<![CDATA[") + body + QStringLiteral("]]>");
+    for (const auto &a : node.FAttributes) {
+        const char16_t *quote = a->Value.contains(QLatin1Char('\'')) ? u"\"" : u"'";
+        Append(u" ");
+        Append(a->Name);
+        Append(u"=");
+        Append(quote);
+        Append(a->Value);
+        Append(quote);
+    }
 }
-
-QString ElementText(const QString &text)
-{
-    return HasAngle(text) ? CDataText(text) : text;
-}
-} // namespace
 
 void TXMLParser2::WriteNode(const TXMLNode2 &root)
 {
@@ -611,18 +624,25 @@ void TXMLParser2::WriteNode(const TXMLNode2 &root)
         int next;
     };
     std::vector<Frame> stack;
-    auto indent = [](size_t level) { return QString(qsizetype(level) * 2, QLatin1Char(' ')); };
     auto open = [&](const TXMLNode2 &node, size_t level) {
-        QString head = indent(level) + QLatin1Char('<') + node.Name() + AttributesText(node);
-        if (node.ChildCount() == 0) {
-            if (node.Text().isEmpty())
-                Append(head + QStringLiteral("/>"));
-            else
-                Append(head + QLatin1Char('>') + ElementText(node.Text()) + QStringLiteral("</")
-                       + node.Name() + QLatin1Char('>'));
+        AppendIndent(qsizetype(level));
+        Append(u"<");
+        Append(node.FName);
+        AppendAttributes(node);
+        if (node.FChildren.empty()) {
+            if (node.FText.isEmpty()) {
+                Append(u"/>");
+            } else {
+                Append(u">");
+                AppendText(node.FText);
+                Append(u"</");
+                Append(node.FName);
+                Append(u">");
+            }
             return;
         }
-        Append(head + QLatin1Char('>') + ElementText(node.Text()));
+        Append(u">");
+        AppendText(node.FText);
         stack.push_back(Frame{&node, 0});
     };
 
@@ -631,11 +651,14 @@ void TXMLParser2::WriteNode(const TXMLNode2 &root)
         Frame &top = stack.back();
         if (top.next < top.node->ChildCount()) {
             const TXMLNode2 *child = top.node->Child(top.next++);
-            Append(QStringLiteral("\r\n"));
+            Append(u"\r\n");
             open(*child, stack.size());
         } else {
-            Append(QStringLiteral("\r\n") + indent(stack.size() - 1) + QStringLiteral("</")
-                   + top.node->Name() + QLatin1Char('>'));
+            Append(u"\r\n");
+            AppendIndent(qsizetype(stack.size() - 1));
+            Append(u"</");
+            Append(top.node->FName);
+            Append(u">");
             stack.pop_back();
         }
     }
@@ -648,9 +671,11 @@ QString TXMLParser2::Write()
     FOutputLength = 0;
     const TXMLAttribute2 *version = FDeclaration.FindAttribute(QStringLiteral("version"));
     const TXMLAttribute2 *encoding = FDeclaration.FindAttribute(QStringLiteral("encoding"));
-    Append(QStringLiteral("<?xml version='") + (version ? version->Value : QStringLiteral("1.0"))
-           + QStringLiteral("' encoding='")
-           + (encoding ? encoding->Value : QStringLiteral("ISO-8859-1")) + QStringLiteral("' ?>\r\n"));
+    Append(u"<?xml version='");
+    Append(version ? QStringView(version->Value) : QStringView(u"1.0"));
+    Append(u"' encoding='");
+    Append(encoding ? QStringView(encoding->Value) : QStringView(u"ISO-8859-1"));
+    Append(u"' ?>\r\n");
     WriteNode(*this);
     QString result = std::move(FOutput);
     FOutput = QString();

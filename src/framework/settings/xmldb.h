@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 #include <memory>
@@ -139,8 +140,11 @@ private:
 
     void Fail(const QString &message); // throws the internal parse error
     qsizetype FindFrom(const QString &what) const; // 1-based, 0 when absent
-    void ParseAttributes(const QString &text, TXMLNode2 &into);
-    void Append(const QString &piece);
+    void ParseAttributes(QStringView text, TXMLNode2 &into);
+    void Append(QStringView piece);
+    void AppendIndent(qsizetype level);
+    void AppendText(const QString &text); // plain, or CDATA when it has '<' or '>'
+    void AppendAttributes(const TXMLNode2 &node);
     void WriteNode(const TXMLNode2 &root);
 
     QString FSource;
