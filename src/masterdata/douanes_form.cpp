@@ -51,6 +51,7 @@ TfrmDouanes::TfrmDouanes(QWidget *owner, TMasterDataDM &dm) : TIBGridForm(owner)
     comments->addWidget(lblComments);
     comments->addWidget(mmoComments, 1);
     pnlComments->setMinimumHeight(70);
+    CommentSplitter->setSizes({380, 100});
 
     SetDataSet(&dm.qDouanes);
     masterdata::SetColumns(Grid, {Column(QStringLiteral("CTRY_NAME"), QString(), true),
