@@ -502,6 +502,8 @@ void TDataGrid::DataSetRowChanged()
 void TDataGrid::currentChanged(const QModelIndex &Current, const QModelIndex &Previous)
 {
     QTableView::currentChanged(Current, Previous);
+    if (Previous.row() != Current.row())
+        viewport()->update(); // the row highlight moves
     FFooter->update();
     if (FSyncing || !Current.isValid())
         return;
@@ -726,6 +728,15 @@ void TGridDelegate::paint(QPainter *Painter, const QStyleOptionViewItem &Option,
         box.rect = QRect(Option.rect.center().x() - ind.width() / 2,
                          Option.rect.center().y() - ind.height() / 2, ind.width(), ind.height());
         style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, Painter, Grid);
+        return;
+    }
+    // The row under the cursor is highlighted even when it is not selected.
+    if (Index.row() == Grid->currentIndex().row() && !(Option.state & QStyle::State_Selected) &&
+        !Index.data(Qt::BackgroundRole).isValid()) {
+        QStyleOptionViewItem opt = Option;
+        initStyleOption(&opt, Index);
+        opt.backgroundBrush = QColor(214, 230, 250);
+        Grid->style()->drawControl(QStyle::CE_ItemViewItem, &opt, Painter, Grid);
         return;
     }
     QStyledItemDelegate::paint(Painter, Option, Index);

@@ -220,6 +220,7 @@ TfrmBaseGridForm::TfrmBaseGridForm(QWidget *owner) : TfrmBaseForm(owner)
     CommentSplitter->setStretchFactor(0, 1);
     CommentSplitter->setStretchFactor(1, 0);
     pnlComments->hide();
+    CommentSplitter->setSizes({400, 90});
     layout->addWidget(CommentSplitter, 1);
 
     actnInsert = MakeAction("actnInsert", QStringLiteral("Нов"), QStringLiteral("Нов"),
@@ -330,9 +331,13 @@ QToolButton *TfrmBaseGridForm::MakeButton(const char *Name, QAction *Action, con
 {
     auto *b = new QToolButton(ToolbarPanel);
     b->setObjectName(QLatin1String(Name));
-    if (Action)
+    const QIcon icon = ListIcon(QLatin1String(Icon), style()->standardIcon(QStyle::SP_FileIcon));
+    if (Action) {
+        Action->setIcon(icon);
         b->setDefaultAction(Action);
-    b->setIcon(ListIcon(QLatin1String(Icon), style()->standardIcon(QStyle::SP_FileIcon)));
+    } else {
+        b->setIcon(icon);
+    }
     b->setIconSize(QSize(22, 22));
     b->setAutoRaise(true);
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);

@@ -211,6 +211,7 @@ void TLookupComboBox::DropDown()
     int row = FindPrefix(FEdit->text());
     if (row < 0 && FKey.isValid() && !FKey.isNull() && FList->Active())
         row = FList->FindRow(KeyField, {FKey});
+    FView->horizontalHeader()->setVisible(ShowTitles);
     const int width = std::max(ListWidth > 0 ? ListWidth : this->width(), 60);
     const int rows = std::clamp(FModel->rowCount(), 1, std::max(1, DropDownRows));
     const int rowH = FView->verticalHeader()->defaultSectionSize();

@@ -2,6 +2,7 @@
 
 #include "framework/lists/grid_printer.h"
 #include "framework/lists/list_error.h"
+#include "framework/lists/list_icons.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -28,10 +29,7 @@ std::function<bool()> &PrinterCheck()
 
 QIcon ThemeIcon(const char *Name, QStyle::StandardPixmap Fallback, QWidget *W)
 {
-    QIcon icon = QIcon::fromTheme(QLatin1String(Name));
-    if (icon.isNull())
-        icon = W->style()->standardIcon(Fallback);
-    return icon;
+    return ListIcon(QLatin1String(Name), W->style()->standardIcon(Fallback));
 }
 
 } // namespace
