@@ -29,7 +29,9 @@ QLineEdit *newEdit(QWidget *parent, const char *name, int maxLength, bool passwo
 void tintRequired(QWidget *control)
 {
     QPalette p = control->palette();
-    p.setColor(QPalette::Base, BlendColor(p.color(QPalette::Base), QColor(0, 255, 0), 0.08));
+    // Edits paint their field with Base, a closed combo box with Button.
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button})
+        p.setColor(role, BlendColor(p.color(role), QColor(0, 255, 0), 0.08));
     control->setPalette(p);
 }
 

@@ -62,6 +62,9 @@ TfrmLogin::TfrmLogin(QWidget *owner) : TfrmYesNo(owner)
     QFormLayout *layout = formLayout(client);
     layout->addRow(lblLogin, eLogin);
     layout->addRow(lblPass, ePass);
+    setTabOrder(eLogin, ePass);
+    setTabOrder(ePass, btnOk);
+    setTabOrder(btnOk, btnCancel);
     connect(eLogin, &QLineEdit::textChanged, this, &TfrmLogin::UpdateOk);
     UpdateOk();
 }
@@ -94,6 +97,8 @@ TfrmEnterPass::TfrmEnterPass(QWidget *owner) : TfrmYesNo(owner)
     starEcho(ePass);
     lblPass = newLabel(client, "lblPass", QStringLiteral("Парола"), ePass);
     formLayout(client)->addRow(lblPass, ePass);
+    setTabOrder(ePass, btnOk);
+    setTabOrder(btnOk, btnCancel);
 }
 
 void TfrmEnterPass::FirstShow()
@@ -122,6 +127,10 @@ TfrmChangePass::TfrmChangePass(QWidget *owner) : TfrmYesNo(owner)
     layout->addRow(lblOldPass, eOldPass);
     layout->addRow(lblPass, ePass);
     layout->addRow(lblRePass, eRePass);
+    setTabOrder(eOldPass, ePass);
+    setTabOrder(ePass, eRePass);
+    setTabOrder(eRePass, btnOk);
+    setTabOrder(btnOk, btnCancel);
     UpdateOk();
 }
 

@@ -80,7 +80,7 @@ TfrmSecuritySettings::TfrmSecuritySettings(QWidget *owner, TBaseDM &dm, TDataSet
     tvRights->setItemsExpandable(false);
     tvRights->setRootIsDecorated(false);
     tvRights->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tvRights->setMinimumSize(340, 360);
+    tvRights->setMinimumSize(360, 460);
     tvRights->installEventFilter(this);
     connect(tvRights, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item, int) { ToggleNode(item); });
     connect(tvRights, &QTreeWidget::itemCollapsed, this, [](QTreeWidgetItem *item) { item->setExpanded(true); });
@@ -89,6 +89,10 @@ TfrmSecuritySettings::TfrmSecuritySettings(QWidget *owner, TBaseDM &dm, TDataSet
     lblWarning = new QLabel(QStringLiteral("Промените не са записани!"), this);
     lblWarning->setObjectName(QStringLiteral("lblWarning"));
     lblWarning->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    // The warning keeps its room while hidden, so nothing moves when it shows.
+    QSizePolicy warningPolicy = lblWarning->sizePolicy();
+    warningPolicy.setRetainSizeWhenHidden(true);
+    lblWarning->setSizePolicy(warningPolicy);
     lblWarning->hide();
 
     const auto treeBox = [this](QWidget *group, QLabel *prompt) {
