@@ -52,6 +52,8 @@ public:
     // Gives the window the keyboard focus, then types the keys (xdotool key
     // names, e.g. "Return", "Escape", "alt+F4").
     bool sendKeys(unsigned long window, const QStringList &keys) const;
+    // Presses the window's close box (what a window manager sends).
+    bool closeWindow(unsigned long window) const;
     // Saves the whole screen as PNG.
     bool screenshot(const QString &pngPath) const;
 

@@ -112,11 +112,11 @@ protected:
         return w;
     }
 
-    // Closes the main window as the user does (Esc, then Yes on the
-    // question) and answers the exit status.
+    // Closes the main window as the user does (the close box, then Yes on
+    // the question) and answers the exit status.
     std::optional<int> closeNormally(Program &p, unsigned long mainWindow)
     {
-        EXPECT_TRUE(x.sendKeys(mainWindow, {QStringLiteral("Escape")}));
+        EXPECT_TRUE(x.closeWindow(mainWindow));
         const unsigned long q = x.waitForWindow(kConfirmTitle);
         EXPECT_NE(q, 0u) << "no close question";
         if (!q)
@@ -142,7 +142,7 @@ TEST_F(StartupE2E, FirstRunWithoutSettingsFileRunsLocallyAndWritesShutdownSeed)
     EXPECT_FALSE(QFileInfo::exists(folder.settingsFile()));
 
     // Cancel keeps the window; Yes ends the run.
-    ASSERT_TRUE(x.sendKeys(w, {QStringLiteral("Escape")}));
+    ASSERT_TRUE(x.closeWindow(w));
     unsigned long q = x.waitForWindow(kConfirmTitle);
     ASSERT_NE(q, 0u);
     ASSERT_TRUE(x.sendKeys(q, {QStringLiteral("Escape")}));  // Cancel
