@@ -7,6 +7,7 @@
 #include "framework/lists/lookup_combo.h"
 #include "framework/text/format.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QComboBox>
@@ -303,6 +304,8 @@ void TfrmBaseDBEditForm::SetControlsEnabled(QWidget *Container, bool Enable)
 bool TfrmBaseDBEditForm::EnterMovesFocus(QWidget *focused) const
 {
     for (QWidget *w = focused; w && w != this; w = w->parentWidget()) {
+        if (qobject_cast<QAbstractItemView *>(w))
+            return false; // a detail grid and its cell editors keep Enter
         if (auto *l = qobject_cast<TLookupComboBox *>(w))
             if (l->IsDroppedDown())
                 return false;

@@ -493,6 +493,14 @@ bool TfrmBaseGridForm::eventFilter(QObject *Watched, QEvent *Event)
     return TfrmBaseForm::eventFilter(Watched, Event);
 }
 
+bool TfrmBaseGridForm::EnterMovesFocus(QWidget *focused) const
+{
+    for (QWidget *w = focused; w && w != this; w = w->parentWidget())
+        if (qobject_cast<QAbstractItemView *>(w))
+            return false;
+    return TfrmBaseForm::EnterMovesFocus(focused);
+}
+
 // --- placement and layout ---
 
 int TfrmBaseGridForm::LayoutVersion() const

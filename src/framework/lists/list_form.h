@@ -153,6 +153,8 @@ public:
 
     void LoadPlacement() override;
     void SavePlacement() override;
+    // Enter inside the grid (its cell editors included) stays in the grid.
+    bool EnterMovesFocus(QWidget *focused) const override;
 
 protected:
     // The modal steps, replaceable (tests answer them): true on OK.

@@ -1,4 +1,5 @@
 #include "framework/forms/globalvalues.h"
+#include "framework/forms/listchoose.h"
 #include "framework/forms/messagerecorder.h"
 #include "framework/forms/notifypopup.h"
 #include "framework/forms/searchact.h"
@@ -35,8 +36,19 @@ public:
     bool DeleteIsBlocked = false;
 
     bool DeleteBlocked() override { return DeleteIsBlocked; }
+    QStringList ChooserItems;
+    QList<int> Uncheck;
 
 protected:
+    bool ExecColumnChooser(TdlgListChoose *Dialog) override
+    {
+        ChooserItems.clear();
+        for (int i = 0; i < Dialog->Count(); ++i)
+            ChooserItems << Dialog->ItemText(i) + (Dialog->Checked(i) ? "+" : "-");
+        for (int i : Uncheck)
+            Dialog->SetChecked(i, false);
+        return true;
+    }
     bool ExecSearchDialog(TfrmSearchAct *Dialog) override
     {
         OfferedHistory.clear();
@@ -388,4 +400,42 @@ TEST_F(ListFormTest, ClosingWithARowThatCannotBePostedKeepsTheListOpen)
     q->FieldByName("NAME").SetAsString("Нова");
     EXPECT_TRUE(list->close());
     EXPECT_EQ(Seen("select NAME from COUNTRIES where ID = 1").toString(), "Нова");
+}
+
+TEST_F(ListFormTest, ColumnChooserShowsEveryColumnAndCellColoursComeFromTheScreen)
+{
+    auto list = MakeList();
+    list->Grid->SetColumnVisible(0, false);
+    list->Uncheck = {2};
+    list->actnColumnsExecute();
+    EXPECT_EQ(list->ChooserItems, (QStringList{"Код-", "Име|Българско+", "Име|Английско+"}));
+    EXPECT_EQ(list->Grid->VisibleColumns(), QList<int>{1});
+
+    TDataSetModel *m = list->Grid->Model();
+    m->OnGetCellParams = [](TCellParams &p) {
+        if (p.Field && p.Field->FieldName() == "NAME" && p.Field->ValueAt(p.Row).toString() == "Румъния")
+            p.Background = QColor(255, 224, 224);
+    };
+    const int ro = m->ViewRow(q->FindRow("ID", {5}));
+    EXPECT_EQ(m->data(m->index(ro, 1), Qt::BackgroundRole).value<QColor>(), QColor(255, 224, 224));
+    EXPECT_FALSE(m->data(m->index(0, 1), Qt::BackgroundRole).isValid());
+}
+
+TEST_F(ListFormTest, EnterInTheGridStaysInTheGrid)
+{
+    auto list = MakeList();
+    list->show();
+    QApplication::setActiveWindow(list.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list.get()));
+    list->Grid->setFocus();
+    list->Grid->setCurrentIndex(list->Grid->Model()->index(0, 0));
+    QTest::keyClick(list->Grid, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(list->Grid->hasFocus());
+    EXPECT_EQ(list->Grid->currentIndex().column(), 1); // Enter moved to the next cell
+
+    list->Grid->edit(list->Grid->currentIndex());
+    QWidget *editor = QApplication::focusWidget();
+    ASSERT_NE(editor, list->Grid);
+    EXPECT_FALSE(list->EnterMovesFocus(editor));
 }
