@@ -148,8 +148,13 @@ TEST_P(StartupVersion, StoredVersionDecidesTheUpdateAndRightsAreGrantedAlways)
     {
         Tdm dm;
         Prepare(dm);
+        // Whatever the state was, the run starts with nobody.
+        dm.CurrentUserId = 5;
+        dm.IsAdmin = true;
+        dm.StartElevation();
         ASSERT_TRUE(dm.Startup()) << boxes.Count();
         EXPECT_TRUE(dm.IsConnected());
+        EXPECT_FALSE(dm.IsElevated());
         EXPECT_EQ(dm.CurrentUserId, 0);
         EXPECT_EQ(dm.CurrentUserName, QStringLiteral("Default"));
         EXPECT_FALSE(dm.IsAdmin);

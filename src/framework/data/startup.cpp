@@ -232,6 +232,7 @@ bool TBaseDM::Startup()
     CurrentUserId = 0;
     IsAdmin = false;
     CurrentUserName = QStringLiteral("Default");
+    EndElevation();
     UserBasedRights = GetConfigValue(QStringLiteral("AUTH_MODE")) == QLatin1String("1");
 
     // 15.
