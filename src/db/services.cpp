@@ -87,6 +87,28 @@ bool isErrorLine(const QString& line)
     return line.contains(QLatin1String("ERROR:"));
 }
 
+// One isc_info_svc_line item, read from just after its tag: a non-empty line
+// goes to the output, and the first error line is kept. Answers whether a
+// line was there.
+bool takeLine(const unsigned char*& p, const unsigned char* end, QStringList& output, QString& error)
+{
+    if (end - p < 2)
+        malformedReply();
+    const unsigned len = readU16(p);
+    p += 2;
+    if (unsigned(end - p) < len)
+        malformedReply();
+    const bool got = len > 0;
+    if (got) {
+        const QString line = decodeLine(p, len);
+        output << line;
+        if (error.isEmpty() && isErrorLine(line))
+            error = line;
+    }
+    p += len;
+    return got;
+}
+
 }  // namespace
 
 ServiceManager::ServiceManager(const ServiceParams& params)
@@ -146,20 +168,8 @@ void ServiceManager::readTextToEnd()
         while (p < end && *p != isc_info_end) {
             const unsigned char tag = *p++;
             if (tag == isc_info_svc_line) {
-                if (end - p < 2)
-                    malformedReply();
-                const unsigned len = readU16(p);
-                p += 2;
-                if (unsigned(end - p) < len)
-                    malformedReply();
-                if (len > 0) {
+                if (takeLine(p, end, output_, error))
                     gotLine = true;
-                    const QString line = decodeLine(p, len);
-                    output_ << line;
-                    if (error.isEmpty() && isErrorLine(line))
-                        error = line;
-                }
-                p += len;
             } else if (tag == isc_info_truncated || tag == isc_info_data_not_ready) {
                 more = true;
             } else {
@@ -376,20 +386,8 @@ void ServiceManager::restore(QIODevice& in, const QString& database, const Resto
                 wanted = readU32(p);
                 p += 4;
             } else if (tag == isc_info_svc_line) {
-                if (end - p < 2)
-                    malformedReply();
-                const unsigned len = readU16(p);
-                p += 2;
-                if (unsigned(end - p) < len)
-                    malformedReply();
-                if (len > 0) {
+                if (takeLine(p, end, output_, error))
                     gotLine = true;
-                    const QString line = decodeLine(p, len);
-                    output_ << line;
-                    if (error.isEmpty() && isErrorLine(line))
-                        error = line;
-                }
-                p += len;
             } else if (tag == isc_info_truncated || tag == isc_info_data_not_ready) {
                 more = true;
             } else {

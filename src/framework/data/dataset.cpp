@@ -871,104 +871,90 @@ void TDataSet::setState(TDataSetState state)
     notifyState();
 }
 
+bool TDataSet::holdWhileDisabled()
+{
+    if (m_disableCount == 0)
+        return false;
+    m_heldChange = true;
+    return true;
+}
+
 void TDataSet::notifyOpened()
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit opened();
 }
 
 void TDataSet::notifyClosed()
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit closed();
 }
 
 void TDataSet::notifyRefreshed()
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit refreshed();
 }
 
 void TDataSet::notifyState()
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit stateChanged();
 }
 
 void TDataSet::notifyRow()
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit rowChanged();
     notifyDetails(false);
 }
 
 void TDataSet::notifyRowAndDetails()
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit rowChanged();
     notifyDetails(true);
 }
 
 void TDataSet::notifyField(TField *field)
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit fieldChanged(field);
 }
 
 void TDataSet::notifyInserted(int row)
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit rowInserted(row);
 }
 
 void TDataSet::notifyRemoved(int row)
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit rowRemoved(row);
 }
 
 void TDataSet::notifyUpdated(int row)
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     emit rowUpdated(row);
 }
 
 void TDataSet::notifyDetails(bool force)
 {
-    if (m_disableCount > 0) {
-        m_heldChange = true;
+    if (holdWhileDisabled())
         return;
-    }
     // A copy: a detail may detach itself while it follows.
     const std::vector<TDataSet *> details = m_details;
     for (TDataSet *d : details)

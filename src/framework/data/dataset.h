@@ -430,6 +430,9 @@ private:
     void invalidateIndexes();
     void transactionEnded();
 
+    // While controls are disabled a change is only noted, to be signalled once
+    // they are enabled again; answers whether the signal is held.
+    bool holdWhileDisabled();
     void notifyOpened();
     void notifyClosed();
     void notifyRefreshed();
