@@ -5,6 +5,7 @@
 #include "app/main_wheel.h"
 #include "framework/data/basedm.h"
 #include "framework/forms/cyrmessagedlg.h"
+#include "framework/text/abort.h"
 
 #include <QAction>
 #include <QApplication>
@@ -102,7 +103,8 @@ TBaseMainForm::TBaseMainForm(TBaseDM *dataModule, QWidget *owner)
                           MainIcon(QStringLiteral("help-contents"), QStyle::SP_DialogHelpButton),
                           QKeySequence(Qt::Key_F1));
     actnWebCheck = MakeAction(ActionList2, QStringLiteral("actnWebCheck"), QStringLiteral("Нова версия - проверка"));
-    for (QAction *a : {actnNetwork, actnBackupDB, actnBackupDBToDir, actnRestoreDB, actnWebCheck})
+    // The settings dialog comes with the client data.
+    for (QAction *a : {actnSettings, actnNetwork, actnBackupDB, actnBackupDBToDir, actnRestoreDB, actnWebCheck})
         a->setEnabled(false);
     actnWebCheck->setVisible(false);
 
@@ -232,6 +234,8 @@ void TBaseMainForm::RunCommand(const std::function<void()> &command)
 {
     try {
         command();
+    } catch (const EAbort &) {
+        // A silent abort ends the command without a message.
     } catch (const std::exception &e) {
         CyrMessageDlg(QString::fromUtf8(e.what()), mtError, {mbOK});
     }

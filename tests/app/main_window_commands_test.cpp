@@ -9,10 +9,16 @@
 #include "app/main_lists.h"
 #include "framework/forms/globalvalues.h"
 #include "framework/lists/list_form.h"
+#include "framework/text/abort.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLayout>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -146,9 +152,11 @@ TEST_F(MainWindowCommands, AdminCommandsAreEnabledOnlyForAnAdministrator)
         SCOPED_TRACE(isAdmin);
         dm.IsAdmin = isAdmin;
         main.UpdateActions();
-        for (QAction *a : main.ActionList)
-            if (TfrmMain::AdminOnly(a))
+        for (QAction *a : main.ActionList) {
+            if (TfrmMain::AdminOnly(a)) {
                 EXPECT_EQ(a->isEnabled(), isAdmin) << a->objectName().toStdString();
+            }
+        }
         EXPECT_TRUE(main.actnCommission->isEnabled());
     }
 }
@@ -156,7 +164,8 @@ TEST_F(MainWindowCommands, AdminCommandsAreEnabledOnlyForAnAdministrator)
 TEST_F(MainWindowCommands, CommandsOfAbsentWindowsAreDisabledAndToolbarIsInOrder)
 {
     TfrmMain &main = Main();
-    for (QAction *a : {main.actnClients, main.actnRFQ, main.actnDeals, main.actnInvoices, main.actnKalendar})
+    for (QAction *a : {main.actnClients, main.actnRFQ, main.actnDeals, main.actnInvoices, main.actnKalendar,
+                       main.actnSettings, main.actnNetwork, main.actnBackupDB, main.actnRestoreDB})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_TRUE(main.actnCountries->isEnabled());
     EXPECT_EQ(main.actnDueBGClients->text(), QStringLiteral("Kлиенти - неплатени лева"));
@@ -283,6 +292,68 @@ TEST_F(MainWindowCommands, PickFromDatasetListAnswersThePickedKeyAndLeavesNothin
         EXPECT_EQ(DropGlobalValues(QStringLiteral("LIST_FORM")), 0);
     }
     EXPECT_NE(firstKey.toString(), lastKey.toString());
+}
+
+// A window's change notice reaches the data module through the main window:
+// a city another workstation added is in the city list after the notice.
+TEST_F(MainWindowCommands, ChangeNoticesOfWindowsReachTheDataModule)
+{
+    TfrmMain &main = Main();
+    Exec(database(), QStringLiteral("insert into COUNTRIES (ID, CODE, NAME) values (987654, 'NC', 'Нова')"));
+    Exec(database(), QStringLiteral("insert into CITIES (ID, COUNTRY_ID, NAME) values (987654, 987654, 'Нов град')"));
+    ASSERT_TRUE(dm.qCities.Active());
+    EXPECT_FALSE(dm.qCities.Locate(QStringLiteral("ID"), 987654));
+
+    TTestWindow *window = main.CreateChildForm<TTestWindow>();
+    window->NotifyForms(naDeleted, nkCities);
+    EXPECT_FALSE(dm.qCities.Locate(QStringLiteral("ID"), 987654)); // a deletion re-reads nothing
+    window->NotifyForms(naPosted, nkCities);
+    EXPECT_TRUE(dm.qCities.Locate(QStringLiteral("ID"), 987654));
+    delete window;
+}
+
+// The wheel scrolls the list under the pointer, not the field that has the
+// focus.
+TEST_F(MainWindowCommands, WheelScrollsTheListUnderThePointer)
+{
+    Main();
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *field = new QLineEdit(&window);
+    auto *list = new QTableWidget(300, 2, &window);
+    layout->addWidget(field);
+    layout->addWidget(list);
+    window.resize(400, 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    field->setFocus();
+    ASSERT_EQ(list->verticalScrollBar()->value(), 0);
+
+    const QPoint local = list->viewport()->rect().center();
+    const QPointF global = list->viewport()->mapToGlobal(QPointF(local));
+    ASSERT_EQ(QApplication::widgetAt(global.toPoint()), list->viewport());
+    QWheelEvent wheel(field->mapFromGlobal(global), global, QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(field, &wheel);
+    EXPECT_GT(list->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(field->hasFocus());
+}
+
+// A command that ends with the silent abort says nothing; any other failure
+// is told once.
+TEST_F(MainWindowCommands, CommandFailuresAreToldAndSilentAbortsAreNot)
+{
+    struct TOpenMain : TfrmMain {
+        using TfrmMain::TfrmMain;
+        using TBaseMainForm::RunCommand;
+    } main(&dm);
+    const int before = messages.Count();
+    main.RunCommand([] { Abort(); });
+    EXPECT_EQ(messages.Count(), before);
+    main.RunCommand([] { throw std::runtime_error("Записът не е намерен."); });
+    ASSERT_EQ(messages.Count(), before + 1);
+    EXPECT_EQ(messages.Last().Text, QStringLiteral("Записът не е намерен."));
+    EXPECT_EQ(messages.Last().Type, mtError);
 }
 
 } // namespace
