@@ -23,7 +23,8 @@
 #include <optional>
 
 // Sets the process-wide formats: C rules for the C library's numbers
-// (LC_NUMERIC) and the C locale as Qt's default. Called by the entry right
+// (LC_NUMERIC), the C locale as Qt's default, and the local time zone named
+// in TZ when it is unset (the same zone, read once). Called by the entry right
 // after the application object is made.
 void ApplyProcessFormats();
 

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLocale>
 
 #include <clocale>
 #include <cmath>
+#include <ctime>
 #include <limits>
 #include <string>
 
@@ -180,6 +182,23 @@ TEST(ProcessFormats, ApplyProcessFormatsSetsTheCLocale)
     EXPECT_EQ(QLocale().decimalPoint(), ".");
     EXPECT_EQ(QLocale().toString(1.5), "1.5");
     EXPECT_EQ(std::string(std::localeconv()->decimal_point), ".");
+}
+
+TEST(ProcessFormats, AnUnsetTimeZoneIsNamedOnceAndASetOneIsKept)
+{
+    const QByteArray saved = qgetenv("TZ");
+    qunsetenv("TZ");
+    ApplyProcessFormats();
+    if (QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        EXPECT_EQ(qgetenv("TZ"), ":/etc/localtime");
+    qputenv("TZ", "Europe/Sofia");
+    ApplyProcessFormats();
+    EXPECT_EQ(qgetenv("TZ"), "Europe/Sofia");
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    tzset();
 }
 
 } // namespace
