@@ -123,7 +123,7 @@ QProcessEnvironment XServer::clientEnvironment() const
     // stale dynamic TLS entry left by an unloaded library.
     env.insert(QStringLiteral("LSAN_OPTIONS"),
                QStringLiteral("use_tls=0:print_suppressions=0:suppressions=" KARVONEL_SOURCE_DIR
-                              "/tests/e2e/lsan.supp"));
+                              "/tests/support/lsan.supp"));
     return env;
 }
 
