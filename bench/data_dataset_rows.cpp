@@ -15,6 +15,8 @@
 #include "db/statement.h"
 #include "db/transaction.h"
 
+#include "framework/text/formats.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -43,6 +45,7 @@ void report(const char *what, double ms, long long count = 0)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    ApplyProcessFormats(); // as the program starts: C number formats, the time zone named once
     int rows = 100000;
     const QStringList args = app.arguments();
     if (const qsizetype i = args.indexOf(QStringLiteral("--rows")); i >= 0 && i + 1 < args.size())

@@ -13,6 +13,7 @@
 #include "framework/data/basedm.h"
 #include "framework/lists/list_form.h"
 #include "framework/settings/settings.h"
+#include "framework/text/formats.h"
 
 #include "db/attachment.h"
 #include "db/transaction.h"
@@ -51,6 +52,7 @@ public:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    ApplyProcessFormats(); // as the program starts: C number formats, the time zone named once
     int rows = 100000;
     const QStringList args = app.arguments();
     if (const qsizetype i = args.indexOf(QStringLiteral("--rows")); i >= 0 && i + 1 < args.size())
