@@ -5,13 +5,10 @@
 
 #include "app/startup_dialogs.h"
 #include "app/tdm.h"
-#include "db/attachment.h"
-#include "db/statement.h"
-#include "db/transaction.h"
 #include "framework/forms/messagerecorder.h"
 #include "framework/settings/settings.h"
-#include "framework/text/win1251.h"
 #include "support/db/test_database.h"
+#include "support/settings_file.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,53 +20,11 @@
 
 namespace apptest {
 
-// Statements on a database file that no data module holds open.
-inline void Exec(const QString &path, const QString &sql)
-{
-    db::ConnectionParams p;
-    p.database = path;
-    db::Attachment att;
-    att.attach(p);
-    db::Transaction tr(att);
-    att.executeImmediate(tr, sql);
-    tr.commit();
-}
-
-inline std::optional<QString> Value(const QString &path, const QString &sql)
-{
-    db::ConnectionParams p;
-    p.database = path;
-    db::Attachment att;
-    att.attach(p);
-    db::Transaction tr(att);
-    std::optional<QString> result;
-    {
-        db::Statement st(att, tr, sql);
-        db::Cursor c = st.open();
-        if (c.fetch())
-            result = db::isNull(c.value(0)) ? QString() : c.value(0).toString();
-    }
-    tr.commit();
-    return result;
-}
-
-// A key of a settings file as it is on disk now; nullopt when missing.
-inline std::optional<QString> SettingOnDisk(const QString &file, const QString &key)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    TXMLParser2 doc;
-    if (!doc.Parse(FromWin1251(f.readAll())))
-        return std::nullopt;
-    const TXMLNode2 *node = &doc;
-    for (const QString &part : key.split(QLatin1Char('\\'))) {
-        node = node->FindChild(part);
-        if (!node)
-            return std::nullopt;
-    }
-    return node->Text();
-}
+// Statements on a database file that no data module holds open, and the
+// settings file as it is on disk.
+using testsupport::Exec;
+using testsupport::SettingOnDisk;
+using testsupport::Value;
 
 class ProgramFolderTest : public ::testing::Test {
 protected:

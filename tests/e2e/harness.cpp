@@ -310,4 +310,12 @@ QString ArtefactDir()
     return QStringLiteral(KARVONEL_BINARY_DIR) + QStringLiteral("/tests/e2e-artefacts");
 }
 
+QStringList Letters(const QString &text)
+{
+    QStringList keys;
+    for (QChar c : text)
+        keys << QString(c);
+    return keys;
+}
+
 }  // namespace e2e

@@ -121,4 +121,7 @@ private:
 // never committed).
 QString ArtefactDir();
 
+// The keys that type a text, one for each character (for XServer::sendKeys).
+QStringList Letters(const QString &text);
+
 }  // namespace e2e

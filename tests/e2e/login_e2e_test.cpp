@@ -4,6 +4,7 @@
 // main window was closed and 1 after a failed or cancelled log-in.
 
 #include "e2e/harness.h"
+#include "support/settings_file.h"
 
 #include "db/attachment.h"
 #include "db/statement.h"
@@ -19,6 +20,7 @@
 #include <optional>
 
 using namespace e2e;
+using testsupport::SettingOnDisk;
 
 namespace {
 
@@ -53,29 +55,6 @@ private:
     db::Attachment att_;
     db::Transaction tr_;
 };
-
-QStringList Letters(const QString &text)
-{
-    QStringList keys;
-    for (QChar c : text)
-        keys << QString(c);
-    return keys;
-}
-
-// The settings value the program wrote (nullopt when missing).
-std::optional<QString> Setting(const QString &file, const QString &key)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    TXMLParser2 doc;
-    if (!doc.Parse(FromWin1251(f.readAll())))
-        return std::nullopt;
-    const TXMLNode2 *node = doc.FindChild(key);
-    if (!node)
-        return std::nullopt;
-    return node->Text();
-}
 
 class LoginE2E : public ::testing::Test {
 protected:
@@ -180,7 +159,7 @@ TEST_F(LoginE2E, DeliveredAdministratorLogsInWithItsHashedPassword)
     EXPECT_TRUE(x.screenshot(ArtefactDir() + QStringLiteral("/login_dialog.png")));
     ASSERT_TRUE(answer(kLoginTitle, {QStringLiteral("admin"), QStringLiteral("hwolbin")}));
     EXPECT_EQ(closeMainWindow(p), std::optional<int>(0)) << p.standardError().toStdString();
-    EXPECT_EQ(Setting(folder.settingsFile(), QStringLiteral("lastLogin")), QStringLiteral("admin"));
+    EXPECT_EQ(SettingOnDisk(folder.settingsFile(), QStringLiteral("lastLogin")), QStringLiteral("admin"));
 }
 
 TEST_F(LoginE2E, UserNeedsTheRightToEnter)

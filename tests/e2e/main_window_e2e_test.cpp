@@ -3,36 +3,16 @@
 
 #include "e2e/harness.h"
 
-#include "db/attachment.h"
-#include "db/statement.h"
-#include "db/transaction.h"
+#include "support/db/test_database.h"
 
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 using namespace e2e;
+using testsupport::Exec;
 
 namespace {
-
-void Exec(const QString &path, const QString &sql)
-{
-    db::ConnectionParams p;
-    p.database = path;
-    db::Attachment att;
-    att.attach(p);
-    db::Transaction tr(att);
-    att.executeImmediate(tr, sql);
-    tr.commit();
-}
-
-QStringList Letters(const QString &text)
-{
-    QStringList keys;
-    for (QChar c : text)
-        keys << QString(c);
-    return keys;
-}
 
 TEST(MainWindowE2E, AdministratorLogsInAndSeesTheToolbar)
 {
@@ -57,8 +37,9 @@ TEST(MainWindowE2E, AdministratorLogsInAndSeesTheToolbar)
     keys << QStringLiteral("Return");
     ASSERT_TRUE(x.sendKeys(login, keys));
     // Enter may first move on to the OK button.
-    if (!x.waitForWindowGone(QStringLiteral("Идентификация"), 1500))
+    if (!x.waitForWindowGone(QStringLiteral("Идентификация"), 1500)) {
         ASSERT_TRUE(x.sendKeys(login, {QStringLiteral("Return")}));
+    }
 
     const unsigned long w = x.waitForWindow(QStringLiteral("ИС Карвонел 4"));
     ASSERT_NE(w, 0u) << p.standardError().toStdString();

@@ -1,6 +1,7 @@
 // Start-up and shutdown of the real program, end to end.
 
 #include "e2e/harness.h"
+#include "support/settings_file.h"
 
 #include "db/attachment.h"
 #include "db/statement.h"
@@ -18,31 +19,13 @@
 #include <utility>
 
 using namespace e2e;
+using testsupport::SettingOnDisk;
 
 namespace {
 
 const QString kMainTitle = QStringLiteral("ИС Карвонел 4");
 const QString kConfirmTitle = QStringLiteral("Потвърждение");
 const QString kMessageTitle = QStringLiteral("Съобщение");
-
-// The settings file as the program wrote it: nullopt for a missing key.
-// Read with the store's own parser, so that nothing is written back.
-std::optional<QString> Setting(const QString &file, const QString &key)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    TXMLParser2 doc;
-    if (!doc.Parse(FromWin1251(f.readAll())))
-        return std::nullopt;
-    const TXMLNode2 *node = &doc;
-    for (const QString &part : key.split(QLatin1Char('\\'))) {
-        node = node->FindChild(part);
-        if (!node)
-            return std::nullopt;
-    }
-    return node->Text();
-}
 
 void WriteSettings(const QString &file, const QList<std::pair<QString, QString>> &values)
 {
@@ -152,8 +135,8 @@ TEST_F(StartupE2E, FirstRunWithoutSettingsFileRunsLocallyAndWritesShutdownSeed)
     EXPECT_TRUE(x.hasWindow(kMainTitle));
 
     EXPECT_EQ(closeNormally(p, w), std::optional<int>(0)) << p.standardError().toStdString();
-    EXPECT_EQ(Setting(folder.settingsFile(), QStringLiteral("ShutdownSeed")), QStringLiteral("0"));
-    EXPECT_EQ(Setting(folder.settingsFile(), QStringLiteral("StartupSeed")), std::nullopt);
+    EXPECT_EQ(SettingOnDisk(folder.settingsFile(), QStringLiteral("ShutdownSeed")), QStringLiteral("0"));
+    EXPECT_EQ(SettingOnDisk(folder.settingsFile(), QStringLiteral("StartupSeed")), std::nullopt);
 }
 
 TEST_F(StartupE2E, KilledRunIsNoticedOnceAndTheNewSeedIsFlushedAtStart)
@@ -166,7 +149,7 @@ TEST_F(StartupE2E, KilledRunIsNoticedOnceAndTheNewSeedIsFlushedAtStart)
         Program p(folder, x);
         ASSERT_NE(startToMainWindow(p), 0u);
         EXPECT_FALSE(x.hasWindow(kConfirmTitle));
-        const auto seed = Setting(folder.settingsFile(), QStringLiteral("StartupSeed"));
+        const auto seed = SettingOnDisk(folder.settingsFile(), QStringLiteral("StartupSeed"));
         ASSERT_TRUE(seed.has_value());
         EXPECT_NE(*seed, QStringLiteral("77"));
         p.kill();
@@ -174,8 +157,8 @@ TEST_F(StartupE2E, KilledRunIsNoticedOnceAndTheNewSeedIsFlushedAtStart)
     // Each answer: the question comes once, then the run goes on.
     for (const bool restore : {false, true}) {
         SCOPED_TRACE(restore ? "answered Yes" : "answered No");
-        const auto before = Setting(folder.settingsFile(), QStringLiteral("StartupSeed"));
-        ASSERT_NE(before, Setting(folder.settingsFile(), QStringLiteral("ShutdownSeed")));
+        const auto before = SettingOnDisk(folder.settingsFile(), QStringLiteral("StartupSeed"));
+        ASSERT_NE(before, SettingOnDisk(folder.settingsFile(), QStringLiteral("ShutdownSeed")));
 
         Program p(folder, x);
         ASSERT_TRUE(p.start());
@@ -191,15 +174,15 @@ TEST_F(StartupE2E, KilledRunIsNoticedOnceAndTheNewSeedIsFlushedAtStart)
         const unsigned long w = x.waitForWindow(kMainTitle);
         ASSERT_NE(w, 0u) << p.standardError().toStdString();
         EXPECT_FALSE(x.hasWindow(kConfirmTitle));
-        const auto during = Setting(folder.settingsFile(), QStringLiteral("StartupSeed"));
+        const auto during = SettingOnDisk(folder.settingsFile(), QStringLiteral("StartupSeed"));
         EXPECT_NE(during, before);
-        EXPECT_NE(during, Setting(folder.settingsFile(), QStringLiteral("ShutdownSeed")));
+        EXPECT_NE(during, SettingOnDisk(folder.settingsFile(), QStringLiteral("ShutdownSeed")));
         if (!restore) {
             p.kill();
             continue;
         }
         ASSERT_EQ(closeNormally(p, w), std::optional<int>(0));
-        EXPECT_EQ(Setting(folder.settingsFile(), QStringLiteral("ShutdownSeed")), during);
+        EXPECT_EQ(SettingOnDisk(folder.settingsFile(), QStringLiteral("ShutdownSeed")), during);
     }
 }
 
@@ -285,7 +268,7 @@ TEST_F(StartupE2E, FirebirdConfInTheProgramFolderIgnoresTheNetworkKeys)
     EXPECT_EQ(closeNormally(p, w), std::optional<int>(0)) << p.standardError().toStdString();
     // The network switch still says "not local": no start-up copy.
     EXPECT_FALSE(folder.exists(QStringLiteral("karvonel.fdb.copy")));
-    EXPECT_EQ(Setting(folder.settingsFile(), QStringLiteral("db_server\\host")),
+    EXPECT_EQ(SettingOnDisk(folder.settingsFile(), QStringLiteral("db_server\\host")),
               QStringLiteral("127.0.0.1/1"));
 }
 

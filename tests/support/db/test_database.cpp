@@ -5,6 +5,7 @@
 #include "app/schema/schema_updates.h"
 #include "db/script.h"
 #include "db/statement.h"
+#include "db/db_value.h"
 #include "db/transaction.h"
 
 #include <QCoreApplication>
@@ -204,6 +205,35 @@ QVariant TestDatabase::value(const QString& sql)
         db::Cursor c = st.open();
         if (c.fetch())
             result = c.value(0);
+    }
+    tr.commit();
+    return result;
+}
+
+void Exec(const QString& path, const QString& sql)
+{
+    db::ConnectionParams p;
+    p.database = path;
+    db::Attachment att;
+    att.attach(p);
+    db::Transaction tr(att);
+    att.executeImmediate(tr, sql);
+    tr.commit();
+}
+
+std::optional<QString> Value(const QString& path, const QString& sql)
+{
+    db::ConnectionParams p;
+    p.database = path;
+    db::Attachment att;
+    att.attach(p);
+    db::Transaction tr(att);
+    std::optional<QString> result;
+    {
+        db::Statement st(att, tr, sql);
+        db::Cursor c = st.open();
+        if (c.fetch())
+            result = db::isNull(c.value(0)) ? QString() : c.value(0).toString();
     }
     tr.commit();
     return result;

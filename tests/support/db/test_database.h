@@ -22,6 +22,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 namespace testsupport {
 
@@ -83,6 +84,13 @@ private:
     QString path_;
     std::unique_ptr<db::Attachment> att_;
 };
+
+// One statement on a database file through an attachment of its own,
+// committed; for files no TestDatabase holds (a program folder's database).
+void Exec(const QString& path, const QString& sql);
+// The first column of the first row of a select on such a file as text (an
+// empty text for NULL); nullopt when there is no row.
+std::optional<QString> Value(const QString& path, const QString& sql);
 
 // The template file of a kind of database, built when missing; for tests that
 // need the file itself.
