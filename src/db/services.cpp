@@ -7,6 +7,8 @@
 #include <QIODevice>
 #include <QStringDecoder>
 
+#include <functional>
+
 namespace db {
 
 using detail::Status;
@@ -87,10 +89,14 @@ bool isErrorLine(const QString& line)
     return line.contains(QLatin1String("ERROR:"));
 }
 
-// One isc_info_svc_line item, read from just after its tag: a non-empty line
-// goes to the output, and the first error line is kept. Answers whether a
-// line was there.
-bool takeLine(const unsigned char*& p, const unsigned char* end, QStringList& output, QString& error)
+// An item's value with a 16-bit length in front, read from just after its
+// tag; p moves past it.
+struct Block {
+    const unsigned char* data;
+    unsigned size;
+};
+
+Block takeBlock(const unsigned char*& p, const unsigned char* end)
 {
     if (end - p < 2)
         malformedReply();
@@ -98,15 +104,62 @@ bool takeLine(const unsigned char*& p, const unsigned char* end, QStringList& ou
     p += 2;
     if (unsigned(end - p) < len)
         malformedReply();
-    const bool got = len > 0;
-    if (got) {
-        const QString line = decodeLine(p, len);
-        output << line;
-        if (error.isEmpty() && isErrorLine(line))
-            error = line;
-    }
+    const Block b{p, len};
     p += len;
-    return got;
+    return b;
+}
+
+unsigned takeU32(const unsigned char*& p, const unsigned char* end)
+{
+    if (end - p < 4)
+        malformedReply();
+    const unsigned v = readU32(p);
+    p += 4;
+    return v;
+}
+
+// One isc_info_svc_line item, read from just after its tag: a non-empty line
+// goes to the output, and the first error line is kept. Answers whether a
+// line was there.
+bool takeLine(const unsigned char*& p, const unsigned char* end, QStringList& output, QString& error)
+{
+    const Block b = takeBlock(p, end);
+    if (b.size == 0)
+        return false;
+    const QString line = decodeLine(b.data, b.size);
+    output << line;
+    if (error.isEmpty() && isErrorLine(line))
+        error = line;
+    return true;
+}
+
+// Reads one item of a reply from just after its tag; false for a tag it does
+// not expect.
+using ItemReader = std::function<bool(unsigned char tag, const unsigned char*& p, const unsigned char* end)>;
+
+// One query of a running service: sends send (the service's standard input),
+// asks for items, and hands every item of the reply to take. Answers whether
+// the service has more to say (the reply was cut or its data was not ready).
+bool queryService(Firebird::IService* svc, const std::vector<unsigned char>& send,
+                  const std::vector<unsigned char>& items, std::vector<unsigned char>& reply, const ItemReader& take)
+{
+    Status st;
+    svc->query(&st, unsigned(send.size()), send.empty() ? nullptr : send.data(), unsigned(items.size()),
+               items.data(), unsigned(reply.size()), reply.data());
+    st.check();
+    const unsigned char* p = reply.data();
+    const unsigned char* end = p + reply.size();
+    bool more = false;
+    while (p < end && *p != isc_info_end) {
+        const unsigned char tag = *p++;
+        if (tag == isc_info_truncated)
+            return true; // nothing after it counts
+        if (tag == isc_info_data_not_ready)
+            more = true;
+        else if (!take(tag, p, end))
+            malformedReply();
+    }
+    return more;
 }
 
 }  // namespace
@@ -154,28 +207,17 @@ void ServiceManager::start(const std::vector<unsigned char>& spb)
 
 void ServiceManager::readTextToEnd()
 {
-    const unsigned char items[] = {isc_info_svc_line};
-    std::vector<unsigned char> buf(kReplySize);
+    std::vector<unsigned char> reply(kReplySize);
     QString error;
     for (;;) {
-        Status st;
-        svc_->query(&st, 0, nullptr, sizeof items, items, unsigned(buf.size()), buf.data());
-        st.check();
-        const unsigned char* p = buf.data();
-        const unsigned char* end = p + buf.size();
-        bool more = false;
         bool gotLine = false;
-        while (p < end && *p != isc_info_end) {
-            const unsigned char tag = *p++;
-            if (tag == isc_info_svc_line) {
-                if (takeLine(p, end, output_, error))
-                    gotLine = true;
-            } else if (tag == isc_info_truncated || tag == isc_info_data_not_ready) {
-                more = true;
-            } else {
-                malformedReply();
-            }
-        }
+        const bool more = queryService(svc_, {}, {isc_info_svc_line}, reply,
+                                       [&](unsigned char tag, const unsigned char*& p, const unsigned char* end) {
+                                           if (tag != isc_info_svc_line)
+                                               return false;
+                                           gotLine = takeLine(p, end, output_, error) || gotLine;
+                                           return true;
+                                       });
         if (!gotLine && !more)
             break;
     }
@@ -189,36 +231,19 @@ QList<ServerUser> ServiceManager::users()
 
     // The list may come in several replies (truncated); gather it whole.
     QByteArray data;
-    const unsigned char items[] = {isc_info_svc_get_users};
-    std::vector<unsigned char> buf(kReplySize);
+    std::vector<unsigned char> reply(kReplySize);
     for (;;) {
-        Status st;
-        svc_->query(&st, 0, nullptr, sizeof items, items, unsigned(buf.size()), buf.data());
-        st.check();
-        const unsigned char* p = buf.data();
-        const unsigned char* end = p + buf.size();
-        bool truncated = false;
         bool gotData = false;
-        while (p < end && *p != isc_info_end) {
-            const unsigned char tag = *p++;
-            if (tag == isc_info_svc_get_users) {
-                if (end - p < 2)
-                    malformedReply();
-                const unsigned len = readU16(p);
-                p += 2;
-                if (unsigned(end - p) < len)
-                    malformedReply();
-                data.append(reinterpret_cast<const char*>(p), int(len));
-                gotData = gotData || len > 0;
-                p += len;
-            } else if (tag == isc_info_truncated || tag == isc_info_data_not_ready) {
-                truncated = true;
-                break;
-            } else {
-                malformedReply();
-            }
-        }
-        if (!truncated || !gotData)
+        const bool more = queryService(svc_, {}, {isc_info_svc_get_users}, reply,
+                                       [&](unsigned char tag, const unsigned char*& p, const unsigned char* end) {
+                                           if (tag != isc_info_svc_get_users)
+                                               return false;
+                                           const Block b = takeBlock(p, end);
+                                           data.append(reinterpret_cast<const char*>(b.data), int(b.size));
+                                           gotData = gotData || b.size > 0;
+                                           return true;
+                                       });
+        if (!more || !gotData)
             break;
     }
 
@@ -234,14 +259,8 @@ QList<ServerUser> ServiceManager::users()
         case isc_spb_sec_middlename:
         case isc_spb_sec_lastname:
         case isc_spb_sec_groupname: {
-            if (end - p < 2)
-                malformedReply();
-            const unsigned len = readU16(p);
-            p += 2;
-            if (unsigned(end - p) < len)
-                malformedReply();
-            const QString s = decodeLine(p, len);
-            p += len;
+            const Block b = takeBlock(p, end);
+            const QString s = decodeLine(b.data, b.size);
             if (tag == isc_spb_sec_username) {
                 users.append(ServerUser{});
                 cur = &users.last();
@@ -259,10 +278,7 @@ QList<ServerUser> ServiceManager::users()
         case isc_spb_sec_userid:
         case isc_spb_sec_groupid:
         case isc_spb_sec_admin: {
-            if (end - p < 4)
-                malformedReply();
-            const unsigned v = readU32(p);
-            p += 4;
+            const unsigned v = takeU32(p, end);
             if (tag == isc_spb_sec_admin && cur)
                 cur->admin = v != 0;
             break;
@@ -313,38 +329,23 @@ void ServiceManager::backup(const QString& database, QIODevice& out)
               .string(isc_spb_bkp_file, QStringLiteral("stdout"))
               .data());
 
-    const unsigned char items[] = {isc_info_svc_to_eof};
-    std::vector<unsigned char> buf(kReplySize);
+    std::vector<unsigned char> reply(kReplySize);
     for (;;) {
-        Status st;
-        svc_->query(&st, 0, nullptr, sizeof items, items, unsigned(buf.size()), buf.data());
-        st.check();
-        const unsigned char* p = buf.data();
-        const unsigned char* end = p + buf.size();
-        bool more = false;
         unsigned got = 0;
-        while (p < end && *p != isc_info_end) {
-            const unsigned char tag = *p++;
-            if (tag == isc_info_svc_to_eof) {
-                if (end - p < 2)
-                    malformedReply();
-                const unsigned len = readU16(p);
-                p += 2;
-                if (unsigned(end - p) < len)
-                    malformedReply();
-                if (len > 0 && out.write(reinterpret_cast<const char*>(p), qint64(len)) != qint64(len)) {
+        const bool more = queryService(
+            svc_, {}, {isc_info_svc_to_eof}, reply,
+            [&](unsigned char tag, const unsigned char*& p, const unsigned char* end) {
+                if (tag != isc_info_svc_to_eof)
+                    return false;
+                const Block b = takeBlock(p, end);
+                if (b.size > 0 && out.write(reinterpret_cast<const char*>(b.data), qint64(b.size)) != qint64(b.size)) {
                     // Let the service end before reporting: detach stops it.
                     detach();
                     detail::fail(QStringLiteral("Грешка при запис на архива: %1").arg(out.errorString()));
                 }
-                got += len;
-                p += len;
-            } else if (tag == isc_info_truncated || tag == isc_info_data_not_ready) {
-                more = true;
-            } else {
-                malformedReply();
-            }
-        }
+                got += b.size;
+                return true;
+            });
         if (got == 0 && !more)
             break;
     }
@@ -363,37 +364,23 @@ void ServiceManager::restore(QIODevice& in, const QString& database, const Resto
         spb.integer(isc_spb_res_page_size, unsigned(options.pageSize));
     start(spb.data());
 
-    const unsigned char items[] = {isc_info_svc_stdin, isc_info_svc_line};
-    std::vector<unsigned char> buf(kReplySize);
+    std::vector<unsigned char> reply(kReplySize);
     std::vector<unsigned char> send;
     QString error;
     for (;;) {
-        Status st;
-        svc_->query(&st, unsigned(send.size()), send.empty() ? nullptr : send.data(), sizeof items, items,
-                    unsigned(buf.size()), buf.data());
-        st.check();
-        send.clear();
-        const unsigned char* p = buf.data();
-        const unsigned char* end = p + buf.size();
-        bool more = false;
         bool gotLine = false;
         unsigned wanted = 0;
-        while (p < end && *p != isc_info_end) {
-            const unsigned char tag = *p++;
-            if (tag == isc_info_svc_stdin) {
-                if (end - p < 4)
-                    malformedReply();
-                wanted = readU32(p);
-                p += 4;
-            } else if (tag == isc_info_svc_line) {
-                if (takeLine(p, end, output_, error))
-                    gotLine = true;
-            } else if (tag == isc_info_truncated || tag == isc_info_data_not_ready) {
-                more = true;
-            } else {
-                malformedReply();
-            }
-        }
+        const bool more = queryService(svc_, send, {isc_info_svc_stdin, isc_info_svc_line}, reply,
+                                       [&](unsigned char tag, const unsigned char*& p, const unsigned char* end) {
+                                           if (tag == isc_info_svc_stdin)
+                                               wanted = takeU32(p, end);
+                                           else if (tag == isc_info_svc_line)
+                                               gotLine = takeLine(p, end, output_, error) || gotLine;
+                                           else
+                                               return false;
+                                           return true;
+                                       });
+        send.clear();
         if (wanted > 0) {
             const qint64 n = std::min<qint64>(wanted, kStdinChunk);
             QByteArray chunk = in.read(n);
