@@ -217,7 +217,13 @@ QToolButton *TfrmMain::GroupButton(const QString &name, const QString &caption, 
 
 void TfrmMain::BuildToolbar()
 {
-    auto inert = [](QMenu *menu, const QString &caption) { return menu->addAction(caption); };
+    // Items kept in their menus without a command: shown greyed, so that
+    // nothing looks like it works when it does not.
+    auto inert = [](QMenu *menu, const QString &caption) {
+        QAction *item = menu->addAction(caption);
+        item->setEnabled(false);
+        return item;
+    };
 
     mnuClients = new QMenu(this);
     mnuClients->setObjectName(QStringLiteral("mnuClients"));
@@ -282,7 +288,6 @@ void TfrmMain::BuildToolbar()
     ReportsPopupMenu->addAction(actnDueBGKarvonels);
     ReportsPopupMenu->addAction(actnDueINTKarvonels);
     QAction *miPeriod = inert(ReportsPopupMenu, QStringLiteral("Разчет за период"));
-    miPeriod->setEnabled(false);
     miPeriod->setVisible(false);
     ReportsPopupMenu->addSeparator();
     ReportsPopupMenu->addAction(actnExpensesReport);

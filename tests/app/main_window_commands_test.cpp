@@ -168,6 +168,14 @@ TEST_F(MainWindowCommands, CommandsOfAbsentWindowsAreDisabledAndToolbarIsInOrder
                        main.actnSettings, main.actnNetwork, main.actnBackupDB, main.actnRestoreDB})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_TRUE(main.actnCountries->isEnabled());
+    // Items without a command are greyed.
+    for (QMenu *menu : {main.mnuClients, main.NomPopupMenu, main.mnuComplete}) {
+        for (QAction *item : menu->actions()) {
+            if (!item->isSeparator() && item->isVisible() && item->objectName().isEmpty()) {
+                EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+            }
+        }
+    }
     EXPECT_EQ(main.actnDueBGClients->text(), QStringLiteral("Kлиенти - неплатени лева"));
     EXPECT_EQ(main.actnDueBGClients->text().at(0), QLatin1Char('K')); // Latin
 
