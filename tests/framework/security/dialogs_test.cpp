@@ -7,6 +7,7 @@
 #include "framework/security/password_dialogs.h"
 #include "framework/security/security_settings.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -60,6 +61,20 @@ TEST(PasswordDialogs, LoginFieldsAndItsOkButton)
     EXPECT_TRUE(dialog.btnOk->isEnabled());
     dialog.btnOk->click();
     EXPECT_EQ(dialog.result(), mrOk);
+}
+
+// The cursor starts where typing begins: the login when it is empty, else
+// the password.
+TEST(PasswordDialogs, LoginStartsInTheFieldLeftToType)
+{
+    for (const QString &last : {QString(), QStringLiteral("admin")}) {
+        SCOPED_TRACE(last.toStdString());
+        TfrmLogin dialog;
+        dialog.eLogin->setText(last);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        EXPECT_EQ(QApplication::focusWidget(), last.isEmpty() ? dialog.eLogin : dialog.ePass);
+    }
 }
 
 TEST(PasswordDialogs, EnterPassAndChangePass)
