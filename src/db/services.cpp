@@ -6,6 +6,7 @@
 
 #include <QIODevice>
 #include <QStringDecoder>
+#include <QThread>
 
 #include <functional>
 
@@ -200,9 +201,21 @@ void ServiceManager::start(const std::vector<unsigned char>& spb)
     if (!svc_)
         detail::fail(QStringLiteral("Няма връзка с услугите на сървъра"));
     output_.clear();
-    Status st;
-    svc_->start(&st, unsigned(spb.size()), spb.data());
-    st.check();
+    // An action that ended in a failure can still be winding down on the
+    // server for a moment: the next one waits for it (five seconds at most)
+    // instead of failing as busy.
+    for (int attempt = 0;; ++attempt) {
+        Status st;
+        svc_->start(&st, unsigned(spb.size()), spb.data());
+        try {
+            st.check();
+            return;
+        } catch (const DbError& e) {
+            if (attempt >= 250 || !e.hasGds(isc_svc_in_use))
+                throw;
+        }
+        QThread::msleep(20);
+    }
 }
 
 void ServiceManager::readTextToEnd()
