@@ -4,15 +4,10 @@
 // main window was closed and 1 after a failed or cancelled log-in.
 
 #include "e2e/harness.h"
+#include "support/db/test_database.h"
 #include "support/settings_file.h"
 
-#include "db/attachment.h"
-#include "db/statement.h"
-#include "db/transaction.h"
-#include "framework/settings/xmldb.h"
-#include "framework/text/win1251.h"
 
-#include <QFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -20,6 +15,8 @@
 #include <optional>
 
 using namespace e2e;
+using testsupport::Exec;
+using testsupport::Value;
 using testsupport::SettingOnDisk;
 
 namespace {
@@ -28,33 +25,6 @@ const QString kLoginTitle = QStringLiteral("Идентификация");
 const QString kPasswordTitle = QStringLiteral("Въвъдете парола");
 const QString kMainTitle = QStringLiteral("ИС Карвонел 4");
 const QString kConfirmTitle = QStringLiteral("Потвърждение");
-
-// The database of the program folder while the program does not run.
-class Database {
-public:
-    explicit Database(const QString &path) : tr_(att_)
-    {
-        db::ConnectionParams p;
-        p.database = path;
-        att_.attach(p);
-    }
-    ~Database()
-    {
-        if (tr_.isActive())
-            tr_.commit();
-    }
-    void exec(const QString &sql) { att_.executeImmediate(tr_, sql); }
-    QString text(const QString &sql)
-    {
-        db::Statement st(att_, tr_, sql);
-        db::Cursor c = st.open();
-        return c.fetch() ? c.value(0).toString() : QString();
-    }
-
-private:
-    db::Attachment att_;
-    db::Transaction tr_;
-};
 
 class LoginE2E : public ::testing::Test {
 protected:
@@ -66,10 +36,9 @@ protected:
 
     void setMode(bool userBased)
     {
-        Database db(folder.database());
-        db.exec(QStringLiteral("update APP_CONFIG set KEY_VALUE = '%1' where KEY_ID = "
-                               "(select KEY_ID from APP_CONFIG_KEYS where NAME = 'AUTH_MODE')")
-                    .arg(userBased ? 1 : 0));
+        Exec(folder.database(), QStringLiteral("update APP_CONFIG set KEY_VALUE = '%1' where KEY_ID = "
+                                               "(select KEY_ID from APP_CONFIG_KEYS where NAME = 'AUTH_MODE')")
+                                    .arg(userBased ? 1 : 0));
     }
 
     // The visible windows with exactly that title (no regex characters in
@@ -166,9 +135,8 @@ TEST_F(LoginE2E, UserNeedsTheRightToEnter)
 {
     setMode(true);
     {
-        Database db(folder.database());
-        db.exec(QStringLiteral("insert into USERS (ID, LOGIN, NAME, PASS, USER_TYPE) "
-                               "values (50, 'ivan', 'Иван', 'ivanpw', 2)"));
+        Exec(folder.database(), QStringLiteral("insert into USERS (ID, LOGIN, NAME, PASS, USER_TYPE) "
+                                               "values (50, 'ivan', 'Иван', 'ivanpw', 2)"));
     }
     // Without item 1 the run ends right after the log-in.
     {
@@ -181,10 +149,10 @@ TEST_F(LoginE2E, UserNeedsTheRightToEnter)
     }
     // The clear-text password was accepted and is now kept hashed.
     {
-        Database db(folder.database());
-        const QString stored = db.text(QStringLiteral("select PASS from USERS where ID = 50"));
+        const QString stored =
+            Value(folder.database(), QStringLiteral("select PASS from USERS where ID = 50")).value_or(QString());
         EXPECT_TRUE(stored.startsWith(u'$') && stored.size() == 20) << stored.toStdString();
-        db.exec(QStringLiteral("insert into USER_RIGHTS values (50, 1, 1)"));
+        Exec(folder.database(), QStringLiteral("insert into USER_RIGHTS values (50, 1, 1)"));
     }
     // With item 1 the main window opens; the login typed last is offered.
     Program p(folder, x);
@@ -211,8 +179,7 @@ TEST_F(LoginE2E, ZoneModeWithAnEmptyMaintenancePasswordStartsWithoutADialog)
 {
     setMode(false);
     {
-        Database db(folder.database());
-        db.exec(QStringLiteral("insert into USER_RIGHTS values (0, 1, 1)"));
+        Exec(folder.database(), QStringLiteral("insert into USER_RIGHTS values (0, 1, 1)"));
     }
     Program p(folder, x);
     ASSERT_TRUE(p.start());
@@ -226,9 +193,8 @@ TEST_F(LoginE2E, ZoneModeWithAMaintenancePasswordAsksForIt)
 {
     setMode(false);
     {
-        Database db(folder.database());
-        db.exec(QStringLiteral("insert into USER_RIGHTS values (0, 1, 1)"));
-        db.exec(QStringLiteral("update USERS set PASS = 'mpass' where ID = -1"));
+        Exec(folder.database(), QStringLiteral("insert into USER_RIGHTS values (0, 1, 1)"));
+        Exec(folder.database(), QStringLiteral("update USERS set PASS = 'mpass' where ID = -1"));
     }
     // Three wrong passwords end the run.
     {

@@ -1,15 +1,11 @@
 // Start-up and shutdown of the real program, end to end.
 
 #include "e2e/harness.h"
+#include "support/db/test_database.h"
 #include "support/settings_file.h"
 
-#include "db/attachment.h"
-#include "db/statement.h"
-#include "db/transaction.h"
 #include "framework/settings/settings.h"
-#include "framework/text/win1251.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -19,6 +15,8 @@
 #include <utility>
 
 using namespace e2e;
+using testsupport::Exec;
+using testsupport::Value;
 using testsupport::SettingOnDisk;
 
 namespace {
@@ -37,41 +35,6 @@ void WriteSettings(const QString &file, const QList<std::pair<QString, QString>>
     s.Flush();
 }
 
-// A database of the program folder, opened after the program has ended.
-class Database {
-public:
-    explicit Database(const QString &path) : tr_(att_)
-    {
-        db::ConnectionParams p;
-        p.database = path;
-        p.password = QStringLiteral("qopwilten");
-        att_.attach(p);
-    }
-    ~Database()
-    {
-        if (tr_.isActive())
-            tr_.commit();
-    }
-    std::optional<QString> text(const QString &sql)
-    {
-        db::Statement st(att_, tr_, sql);
-        db::Cursor c = st.open();
-        if (!c.fetch())
-            return std::nullopt;
-        const db::DbValue v = c.value(0);
-        return db::isNull(v) ? QString() : v.toString();
-    }
-    void exec(const QString &sql)
-    {
-        att_.executeImmediate(tr_, sql);
-        tr_.commit();
-    }
-
-private:
-    db::Attachment att_;
-    db::Transaction tr_;
-};
-
 class StartupE2E : public ::testing::Test {
 protected:
     void SetUp() override
@@ -79,9 +42,8 @@ protected:
         ASSERT_TRUE(x.isRunning()) << x.startError().toStdString();
         ASSERT_TRUE(folder.isValid()) << folder.error().toStdString();
         // Zone mode: these runs start without the log-in dialog.
-        Database db(folder.database());
-        db.exec(QStringLiteral("update APP_CONFIG set KEY_VALUE = '0' where KEY_ID = "
-                               "(select KEY_ID from APP_CONFIG_KEYS where NAME = 'AUTH_MODE')"));
+        Exec(folder.database(), QStringLiteral("update APP_CONFIG set KEY_VALUE = '0' where KEY_ID = "
+                                               "(select KEY_ID from APP_CONFIG_KEYS where NAME = 'AUTH_MODE')"));
     }
 
     // Starts the program and waits for its main window.
@@ -189,10 +151,9 @@ TEST_F(StartupE2E, KilledRunIsNoticedOnceAndTheNewSeedIsFlushedAtStart)
 TEST_F(StartupE2E, DatabaseWithoutVersionKeyIsBroughtToTheCurrentVersion)
 {
     {
-        Database db(folder.database());
-        db.exec(QStringLiteral("delete from APP_CONFIG where KEY_ID = 101"));
+        Exec(folder.database(), QStringLiteral("delete from APP_CONFIG where KEY_ID = 101"));
         // A trace that the update steps ran: the last step makes this procedure.
-        db.exec(QStringLiteral("drop procedure GET_DEAL_INVOICE_INFO"));
+        Exec(folder.database(), QStringLiteral("drop procedure GET_DEAL_INVOICE_INFO"));
     }
     Program p(folder, x);
     const unsigned long w = startToMainWindow(p);
@@ -201,10 +162,9 @@ TEST_F(StartupE2E, DatabaseWithoutVersionKeyIsBroughtToTheCurrentVersion)
 
     // The file as it was before the update is kept under its old version.
     EXPECT_TRUE(folder.exists(QStringLiteral("karvonel.fdb.10000")));
-    Database db(folder.database());
-    EXPECT_EQ(db.text(QStringLiteral("select KEY_VALUE from APP_CONFIG where KEY_ID = 101")),
+    EXPECT_EQ(Value(folder.database(), QStringLiteral("select KEY_VALUE from APP_CONFIG where KEY_ID = 101")),
               QStringLiteral("30079"));
-    EXPECT_EQ(db.text(QStringLiteral("select count(*) from RDB$PROCEDURES "
+    EXPECT_EQ(Value(folder.database(), QStringLiteral("select count(*) from RDB$PROCEDURES "
                                      "where RDB$PROCEDURE_NAME = 'GET_DEAL_INVOICE_INFO'")),
               QStringLiteral("1"));
 }
@@ -212,9 +172,8 @@ TEST_F(StartupE2E, DatabaseWithoutVersionKeyIsBroughtToTheCurrentVersion)
 TEST_F(StartupE2E, CurrentDatabaseRunsNoUpdateStepButEveryGrant)
 {
     {
-        Database db(folder.database());
-        db.exec(QStringLiteral("drop procedure GET_DEAL_INVOICE_INFO"));
-        db.exec(QStringLiteral("revoke all on COUNTRIES from SYSDBA"));
+        Exec(folder.database(), QStringLiteral("drop procedure GET_DEAL_INVOICE_INFO"));
+        Exec(folder.database(), QStringLiteral("revoke all on COUNTRIES from SYSDBA"));
     }
     Program p(folder, x);
     const unsigned long w = startToMainWindow(p);
@@ -222,13 +181,12 @@ TEST_F(StartupE2E, CurrentDatabaseRunsNoUpdateStepButEveryGrant)
     ASSERT_EQ(closeNormally(p, w), std::optional<int>(0)) << p.standardError().toStdString();
 
     EXPECT_FALSE(folder.exists(QStringLiteral("karvonel.fdb.30079")));
-    Database db(folder.database());
-    EXPECT_EQ(db.text(QStringLiteral("select KEY_VALUE from APP_CONFIG where KEY_ID = 101")),
+    EXPECT_EQ(Value(folder.database(), QStringLiteral("select KEY_VALUE from APP_CONFIG where KEY_ID = 101")),
               QStringLiteral("30079"));
-    EXPECT_EQ(db.text(QStringLiteral("select count(*) from RDB$PROCEDURES "
+    EXPECT_EQ(Value(folder.database(), QStringLiteral("select count(*) from RDB$PROCEDURES "
                                      "where RDB$PROCEDURE_NAME = 'GET_DEAL_INVOICE_INFO'")),
               QStringLiteral("0"));
-    EXPECT_EQ(db.text(QStringLiteral("select count(distinct RDB$PRIVILEGE) from RDB$USER_PRIVILEGES "
+    EXPECT_EQ(Value(folder.database(), QStringLiteral("select count(distinct RDB$PRIVILEGE) from RDB$USER_PRIVILEGES "
                                      "where RDB$RELATION_NAME = 'COUNTRIES' and RDB$USER = 'SYSDBA'")),
               QStringLiteral("5"));
 }
