@@ -15,6 +15,7 @@
 #include "db/statement.h"
 #include "db/transaction.h"
 
+#include "bench_support.h"
 #include "framework/text/formats.h"
 
 #include <QCoreApplication>
@@ -26,11 +27,7 @@
 
 namespace {
 
-struct Timer {
-    QElapsedTimer t;
-    Timer() { t.start(); }
-    double ms() const { return double(t.nsecsElapsed()) / 1e6; }
-};
+using bench::Timer;
 
 void report(const char *what, double ms, long long count = 0)
 {
@@ -46,10 +43,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     ApplyProcessFormats(); // as the program starts: C number formats, the time zone named once
-    int rows = 100000;
-    const QStringList args = app.arguments();
-    if (const qsizetype i = args.indexOf(QStringLiteral("--rows")); i >= 0 && i + 1 < args.size())
-        rows = args[i + 1].toInt();
+    const int rows = bench::RowsArgument(app.arguments());
 
     QTemporaryDir dir;
     db::ConnectionParams params;

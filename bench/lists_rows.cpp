@@ -13,6 +13,7 @@
 #include "framework/data/basedm.h"
 #include "framework/lists/list_form.h"
 #include "framework/settings/settings.h"
+#include "bench_support.h"
 #include "framework/text/formats.h"
 
 #include "db/attachment.h"
@@ -29,12 +30,7 @@
 
 namespace {
 
-struct Timer
-{
-    QElapsedTimer t;
-    Timer() { t.start(); }
-    double ms() const { return double(t.nsecsElapsed()) / 1e6; }
-};
+using bench::Timer;
 
 void report(const char *what, double ms)
 {
@@ -53,10 +49,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     ApplyProcessFormats(); // as the program starts: C number formats, the time zone named once
-    int rows = 100000;
-    const QStringList args = app.arguments();
-    if (const qsizetype i = args.indexOf(QStringLiteral("--rows")); i >= 0 && i + 1 < args.size())
-        rows = args[i + 1].toInt();
+    const int rows = bench::RowsArgument(app.arguments());
 
     QTemporaryDir dir;
     CreateAppSettings(dir.filePath(QStringLiteral("bench.xdb")));
